@@ -1,0 +1,3 @@
+#include "app/main_sequence.h"
+
+int main() { return RunMainSequence(); }
