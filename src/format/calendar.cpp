@@ -1,5 +1,8 @@
 #include "format/calendar.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace {
 
 int DigitValue(char c) { return c >= '0' && c <= '9' ? c - '0' : 0; }
@@ -36,4 +39,14 @@ std::string UnpackDigits(const std::string& packed) {
     digits += static_cast<char>('0' + value % 10);
   }
   return digits;
+}
+
+std::string ZeroPad(double number, short width) {
+  if (width <= 0) return {};
+  // The standard decimal text of the number without its sign position.
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15g", std::fabs(number));
+  std::string digits = buffer;
+  std::string text = std::string(static_cast<std::size_t>(width), '0') + digits;
+  return text.substr(text.size() - static_cast<std::size_t>(width));
 }
