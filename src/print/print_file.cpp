@@ -1,0 +1,129 @@
+#include "print/print_file.h"
+
+#include <sys/file.h>
+
+#include <cmath>
+#include <limits>
+
+#include "config/session.h"
+#include "format/numeric_value.h"
+#include "platform/work_files.h"
+
+PrintFileState PrintFile;
+
+namespace {
+
+// The number form of the file: sign position, digits, one blank.
+std::string NumberText(long long value) {
+  const std::string digits = std::to_string(value < 0 ? -value : value);
+  return (value < 0 ? "-" : " ") + digits + " ";
+}
+
+// Line ends may not appear inside a line of their own.
+std::string WithoutLineEnds(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+void WriteLine(const std::string& line) {
+  if (PrintFile.File == nullptr) return;
+  std::fwrite(line.data(), 1, line.size(), PrintFile.File);
+  std::fwrite("\r\n", 1, 2, PrintFile.File);
+}
+
+std::int16_t Clamped16(int value) {
+  if (value > std::numeric_limits<std::int16_t>::max()) return std::numeric_limits<std::int16_t>::max();
+  if (value < std::numeric_limits<std::int16_t>::min()) return std::numeric_limits<std::int16_t>::min();
+  return static_cast<std::int16_t>(value);
+}
+
+// The digits of the whole part of `value` without its sign ("0" for anything below 1).
+std::string WholeDigits(double value) {
+  value = std::trunc(std::fabs(value));
+  if (!std::isfinite(value)) value = std::numeric_limits<double>::max();
+  char buffer[400];
+  std::snprintf(buffer, sizeof buffer, "%.0f", value);
+  return buffer;
+}
+
+// The mask of a numeric justification: from the first backslash up to and including the next,
+// or to the end of the code when there is no second one; empty without a backslash.
+std::string MaskPart(const std::string& code) {
+  const std::size_t first = code.find('\\');
+  if (first == std::string::npos) return {};
+  const std::size_t second = code.find('\\', first + 1);
+  return second == std::string::npos ? code.substr(first) : code.substr(first, second - first + 1);
+}
+
+}  // namespace
+
+void ResetPrintFile() {
+  if (PrintFile.File != nullptr) std::fclose(PrintFile.File);
+  PrintFile = PrintFileState{};
+}
+
+void OpenPrintFile(const std::string& device) {
+  ClosePrintFile();
+  PrintFile.File = CreateWorkFile(SessionSettings.TemporaryDirectory + "tavprint.tmp");
+  if (PrintFile.File == nullptr) return;
+  // Keep other processes that honour advisory locks (the print program) away while writing.
+  flock(fileno(PrintFile.File), LOCK_EX | LOCK_NB);
+  WriteLine("DEVICE" + WithoutLineEnds(device));
+}
+
+void SetPageLength(std::int16_t lines) {
+  WriteLine("PAGE" + NumberText(lines));
+  PrintFile.PageLength = lines;
+  PrintFile.LineCount = 0;
+}
+
+void WriteCommand(const std::string& command) { WriteLine("*" + WithoutLineEnds(command)); }
+
+void SetJustification(std::string& code) {
+  const std::size_t first = code.find_first_not_of(' ');
+  const std::size_t last = code.find_last_not_of(' ');
+  const std::string trimmed =
+      first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
+  const char k = trimmed.empty() ? ' ' : trimmed[0];
+  std::string normalised;
+  switch (k) {
+    case 'C': case 'c':
+      normalised = "C";
+      break;
+    case 'D': case 'd': case 'R': case 'r':
+      normalised = "D";
+      break;
+    case 'A': case 'a': case 'B': case 'b':
+      normalised = "A";
+      break;
+    case 'N': case 'n':
+      normalised = "N " + WholeDigits(NumericValue(std::string_view(trimmed).substr(1))) + " " +
+                   MaskPart(code);
+      break;
+    default:
+      normalised = "E";
+  }
+  code = normalised;
+  WriteLine("JUS" + WithoutLineEnds(code));
+}
+
+void WriteField(std::int16_t column, const std::string& text, std::int16_t advance) {
+  std::string cleaned = text;
+  for (char& c : cleaned) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte <= 31 || byte == 127 || byte == 255) c = ' ';
+  }
+  if (PrintFile.LineCount >= PrintFile.PageLength) SetPageLength(PrintFile.PageLength);
+  WriteLine(NumberText(column) + "," + cleaned + "," + NumberText(advance));
+  if (advance != 0) PrintFile.LineCount = Clamped16(PrintFile.LineCount + advance);
+}
+
+void ClosePrintFile() {
+  if (PrintFile.File == nullptr) return;
+  std::fclose(PrintFile.File);
+  PrintFile.File = nullptr;
+}
+
+std::int16_t PageLength() { return PrintFile.PageLength; }
+std::int16_t LineCount() { return PrintFile.LineCount; }
