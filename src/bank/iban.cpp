@@ -56,7 +56,7 @@ void CleanAccount(std::string& account) {
 
 // Walks the country's groups over the BBAN; true when every character has the kind its group
 // asks for and the lengths agree.
-bool MatchesFormat(const std::string& bban, const char* format) {
+bool MatchesFormat(std::string_view bban, const char* format) {
   bool ok = true;
   std::size_t pos = 0;
   int length;
@@ -74,19 +74,26 @@ bool MatchesFormat(const std::string& bban, const char* format) {
   return ok && pos >= bban.size();
 }
 
-// Feeds one character into the running modulus 97 remainder: a digit as itself, a letter as the
-// two digits of its alphabet position plus 9 (A = 10, Z = 35).
-int Feed(int r, char c) {
-  if (IsDigit(c)) return (10 * r + (c - '0')) % 97;
-  const int value = Upper(c) - 'A' + 10;
-  return (100 * r + value) % 97;
-}
+// Running remainder modulo 97 of a long digit string, reduced only when it grows large (the
+// remainder is the same, and the check runs for every account of a report).
+struct Modulo97 {
+  std::uint64_t value = 0;
+  // A digit as itself, a letter as the two digits of its alphabet position plus 9 (A = 10).
+  void Feed(char c) {
+    value = IsDigit(c) ? 10 * value + static_cast<unsigned>(c - '0')
+                       : 100 * value + static_cast<unsigned>(Upper(c) - 'A' + 10);
+    if (value >= kReduceAt) value %= 97;
+  }
+  int Remainder() const { return static_cast<int>(value % 97); }
+  static constexpr std::uint64_t kReduceAt = 1'000'000'000'000'000;
+};
 
 }  // namespace
 
-const IbanCountry* FindIbanCountry(const std::string& country) {
+const IbanCountry* FindIbanCountry(std::string_view country) {
+  if (country.size() != 2) return nullptr;
   for (const IbanCountry& row : IbanCountryTable)
-    if (country == row.Country) return &row;
+    if (row.Country[0] == country[0] && row.Country[1] == country[1]) return &row;
   return nullptr;
 }
 
@@ -100,13 +107,14 @@ std::int16_t IbanFormatLength(const char* format) {
 
 std::int16_t CheckIban(std::string& account) {
   if (account.size() < 2) return 1;
-  const std::string country = {Upper(account[0]), Upper(account[1])};
+  const char upper[2] = {Upper(account[0]), Upper(account[1])};
+  const std::string_view country(upper, 2);
   const IbanCountry* row = FindIbanCountry(country);
   if (row == nullptr) return 1;
   if (account.size() < 4 || !IsDigit(account[2]) || !IsDigit(account[3])) return 2;
 
   CleanAccount(account);
-  const std::string bban = account.substr(4, TrimmedLength(account) - 4);
+  const std::string_view bban = std::string_view(account).substr(4, TrimmedLength(account) - 4);
   if (bban.find_first_not_of('0') == std::string::npos) return 0;
 
   std::int16_t result = 0;
@@ -115,11 +123,11 @@ std::int16_t CheckIban(std::string& account) {
   CheckNationalDigits(country, bban, length, result);
 
   // ISO 7064 modulus 97-10 over BBAN, country and check digits, the check digits taken as 00.
-  int r = 0;
-  for (char c : bban) r = Feed(r, c);
-  r = Feed(r, account[0]);
-  r = Feed(r, account[1]);
-  r = (100 * r) % 97;
+  Modulo97 number;
+  for (char c : bban) number.Feed(c);
+  number.Feed(account[0]);
+  number.Feed(account[1]);
+  const int r = (100 * number.Remainder()) % 97;
   const int expected = 98 - r;
   if (account[2] == '0' && account[3] == '0') {
     account[2] = static_cast<char>('0' + expected / 10);

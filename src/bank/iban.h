@@ -3,6 +3,7 @@
 // digits and the ISO 7064 modulus 97-10 check digits.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // One country of the IBAN table. `Format` is a sequence of groups, each a decimal length (one or
 // two digits) followed by a type letter: "n" digits only, "a" letters only, "x" either.
@@ -15,7 +16,7 @@ constexpr int kIbanCountryCount = 35;
 extern const IbanCountry IbanCountryTable[kIbanCountryCount];
 
 // The table row of an upper-case country code, or nullptr.
-const IbanCountry* FindIbanCountry(const std::string& country);
+const IbanCountry* FindIbanCountry(std::string_view country);
 
 // The BBAN length of a format: the sum of its group lengths.
 std::int16_t IbanFormatLength(const char* format);

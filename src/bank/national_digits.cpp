@@ -7,23 +7,25 @@ bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // The digit at 1-based position `p`: 0 beyond the end or where the character is not a digit.
-int DigitAt(const std::string& bban, int p) {
+int DigitAt(std::string_view bban, int p) {
   if (p < 1 || static_cast<std::size_t>(p) > bban.size()) return 0;
   const char c = bban[static_cast<std::size_t>(p - 1)];
   return IsDigit(c) ? c - '0' : 0;
 }
 
 // The number formed by positions `first` to `last`, reduced modulo 97 as it is read.
-int NumberModulo97(const std::string& bban, int first, int last) {
+int NumberModulo97(std::string_view bban, int first, int last) {
   int r = 0;
   for (int p = first; p <= last; ++p) r = (10 * r + DigitAt(bban, p)) % 97;
   return r;
 }
 
-int TwoDigitsAt(const std::string& bban, int p) { return 10 * DigitAt(bban, p) + DigitAt(bban, p + 1); }
+int TwoDigitsAt(std::string_view bban, int p) {
+  return 10 * DigitAt(bban, p) + DigitAt(bban, p + 1);
+}
 
 // A Spanish control digit over eight or ten digits starting at `first`, with the given weights.
-int SpanishControlDigit(const std::string& bban, int first, const int* weights, int count) {
+int SpanishControlDigit(std::string_view bban, int first, const int* weights, int count) {
   int sum = 0;
   for (int i = 0; i < count; ++i) sum += weights[i] * DigitAt(bban, first + i);
   const int r = sum % 11;
@@ -32,7 +34,7 @@ int SpanishControlDigit(const std::string& bban, int first, const int* weights, 
 
 // Bank 4, branch 4, control digits 2, account 10. The first control digit covers bank and
 // branch, the second the account.
-bool SpanishDigitsMatch(const std::string& bban) {
+bool SpanishDigitsMatch(std::string_view bban) {
   static const int kBranchWeights[8] = {4, 8, 5, 10, 9, 7, 3, 6};
   static const int kAccountWeights[10] = {1, 2, 4, 8, 5, 10, 9, 7, 3, 6};
   const bool first = SpanishControlDigit(bban, 1, kBranchWeights, 8) == DigitAt(bban, 9);
@@ -41,7 +43,7 @@ bool SpanishDigitsMatch(const std::string& bban) {
 }
 
 // The first length - 2 digits modulo 97 give the last two; a remainder of 0 is written as 97.
-bool BelgianDigitsMatch(const std::string& bban, int length) {
+bool BelgianDigitsMatch(std::string_view bban, int length) {
   int expected = NumberModulo97(bban, 1, length - 2);
   if (expected == 0) expected = 97;
   return expected == TwoDigitsAt(bban, length - 1);
@@ -49,7 +51,7 @@ bool BelgianDigitsMatch(const std::string& bban, int length) {
 
 // Bank code of four letters, then ten digits whose weighted sum (10, 9, ... 1) is a multiple
 // of 11.
-bool DutchDigitsMatch(const std::string& bban, int length) {
+bool DutchDigitsMatch(std::string_view bban, int length) {
   int sum = 0;
   for (int p = 5, weight = 10; p <= length; ++p, --weight) sum += DigitAt(bban, p) * weight;
   return sum % 11 == 0;
@@ -57,7 +59,7 @@ bool DutchDigitsMatch(const std::string& bban, int length) {
 
 // France (bank 5, branch 5, account 11, key 2) and Portugal (bank 4, branch 4, account 11, check
 // digits 2). Letters of the account convert to digits: A-I and J-R to 1-9, S-Z to 2-9.
-void CheckRibKey(const std::string& bban, int length, int key_base, std::int16_t& result) {
+void CheckRibKey(std::string_view bban, int length, int key_base, std::int16_t& result) {
   int r = 0;
   for (int p = 1; p <= length; ++p) {
     const char c = static_cast<std::size_t>(p) <= bban.size()
@@ -86,7 +88,7 @@ void CheckRibKey(const std::string& bban, int length, int key_base, std::int16_t
 
 }  // namespace
 
-void CheckNationalDigits(const std::string& country, const std::string& bban, std::int16_t length,
+void CheckNationalDigits(std::string_view country, std::string_view bban, std::int16_t length,
                          std::int16_t& result) {
   const int l = length;
   if (country == "ES") {

@@ -33,9 +33,9 @@ void WriteLine(const std::string& line) {
 }
 
 std::int16_t Clamped16(int value) {
-  if (value > std::numeric_limits<std::int16_t>::max()) return std::numeric_limits<std::int16_t>::max();
-  if (value < std::numeric_limits<std::int16_t>::min()) return std::numeric_limits<std::int16_t>::min();
-  return static_cast<std::int16_t>(value);
+  constexpr int kLowest = std::numeric_limits<std::int16_t>::min();
+  constexpr int kHighest = std::numeric_limits<std::int16_t>::max();
+  return static_cast<std::int16_t>(value < kLowest ? kLowest : value > kHighest ? kHighest : value);
 }
 
 // The digits of the whole part of `value` without its sign ("0" for anything below 1).
