@@ -115,7 +115,7 @@ std::int16_t CheckIban(std::string& account) {
 
   CleanAccount(account);
   const std::string_view bban = std::string_view(account).substr(4, TrimmedLength(account) - 4);
-  if (bban.find_first_not_of('0') == std::string::npos) return 0;
+  if (bban.find_first_not_of('0') == std::string_view::npos) return 0;
 
   std::int16_t result = 0;
   if (!MatchesFormat(bban, row->Format)) result = 3;
