@@ -49,6 +49,7 @@ struct Handle {
   sqlite3_stmt* update = nullptr;
   sqlite3_stmt* remove = nullptr;
   sqlite3_stmt* count = nullptr;
+  sqlite3_stmt* next_position = nullptr;
   // Current position: the key path and the (collated key, position) pair; has_record is false
   // after Delete, when the pair only marks the place between the neighbours.
   int path_key = -1;
@@ -143,30 +144,45 @@ std::string KeyColumns(const FileSpec& spec) {
   return s;
 }
 
-std::string PositioningSql(const FileSpec& spec, int key, StatementKind kind) {
+std::string PositioningSql(int key, StatementKind kind) {
   const std::string c = KeyColumn(key);
-  const bool dup = spec.keys[key].duplicates;
-  const std::string asc = " ORDER BY " + c + ", position";
-  const std::string desc = " ORDER BY " + c + " DESC, position DESC";
+  const std::string asc = " ORDER BY " + c;
+  const std::string desc = " ORDER BY " + c + " DESC";
   std::string sql = "SELECT position, record, " + c + " FROM recman_records";
   switch (kind) {
     case kGe: return sql + " WHERE " + c + " >= ?1" + asc;
-    case kGt: return sql + " WHERE " + c + " > ?1" + asc;
-    case kAfter:
-      return sql + (dup ? " WHERE (" + c + ", position) > (?1, ?2)" : " WHERE " + c + " > ?1") + asc;
+    case kGt:
+    case kAfter: return sql + " WHERE " + c + " > ?1" + asc;
     case kAll: return sql + asc;
     case kLe: return sql + " WHERE " + c + " <= ?1" + desc;
-    case kLt: return sql + " WHERE " + c + " < ?1" + desc;
-    case kBefore:
-      return sql + (dup ? " WHERE (" + c + ", position) < (?1, ?2)" : " WHERE " + c + " < ?1") + desc;
+    case kLt:
+    case kBefore: return sql + " WHERE " + c + " < ?1" + desc;
     case kAllDesc: return sql + desc;
     default: return sql;
   }
 }
 
+// What a key column holds: the collated key, and for keys with duplicates the position after it
+// (8 bytes, big-endian), so that one unique index orders by (key, position) and every seek is a
+// single range. `position` -1 and -2 give the lowest and highest suffix, for searches by key alone.
+std::string StoredKey(const Handle& h, int key, const std::string& ckey, std::int64_t position) {
+  if (!h.spec.keys[key].duplicates) return ckey;
+  std::string s = ckey;
+  for (int i = 7; i >= 0; --i) {
+    const unsigned char byte = position == -1   ? 0x00
+                               : position == -2 ? 0xff
+                                                : static_cast<unsigned char>(position >> (8 * i));
+    s.push_back(static_cast<char>(byte));
+  }
+  return s;
+}
+
+constexpr std::int64_t kLowest = -1;
+constexpr std::int64_t kHighest = -2;
+
 sqlite3_stmt* KeyStatement(Handle& h, int key, StatementKind kind) {
   sqlite3_stmt*& st = h.key_statements[key][kind];
-  if (st == nullptr) st = Prepare(h.db, PositioningSql(h.spec, key, kind));
+  if (st == nullptr) st = Prepare(h.db, PositioningSql(key, kind));
   return st;
 }
 
@@ -188,8 +204,9 @@ void CloseHandle(Handle& h) {
   for (auto& kinds : h.key_statements)
     for (sqlite3_stmt* st : kinds) sqlite3_finalize(st);
   h.key_statements.clear();
-  for (sqlite3_stmt* st : {h.by_position, h.insert, h.update, h.remove, h.count}) sqlite3_finalize(st);
-  h.by_position = h.insert = h.update = h.remove = h.count = nullptr;
+  for (sqlite3_stmt* st : {h.by_position, h.insert, h.update, h.remove, h.count, h.next_position})
+    sqlite3_finalize(st);
+  h.by_position = h.insert = h.update = h.remove = h.count = h.next_position = nullptr;
   if (h.db != nullptr) {
     if (h.in_transaction) Exec(h.db, "ROLLBACK");
     sqlite3_close_v2(h.db);
@@ -212,8 +229,10 @@ short ReadRow(Handle& h, sqlite3_stmt* st, int key, bool key_column, Row& row) {
   } else if (key_column) {
     const void* k = sqlite3_column_blob(st, 2);
     const int k_len = sqlite3_column_bytes(st, 2);
-    if (k == nullptr || k_len != static_cast<int>(h.spec.keys[key].length)) return StatusIoError;
-    row.ckey.assign(static_cast<const char*>(k), k_len);
+    const int want = static_cast<int>(h.spec.keys[key].length);
+    const int stored = want + (h.spec.keys[key].duplicates ? 8 : 0);
+    if (k == nullptr || k_len != stored) return StatusIoError;
+    row.ckey.assign(static_cast<const char*>(k), want);
   } else {
     const std::string raw =
         RawKey(h.spec, key, reinterpret_cast<const unsigned char*>(row.record.data()));
@@ -284,19 +303,19 @@ short Locate(Handle& h, unsigned op, int key, const std::string& target, std::in
     DropCont(h);
     sqlite3_stmt* st = KeyStatement(h, key, dir > 0 ? kAfter : kBefore);
     if (st == nullptr) return StatusIoError;
-    sqlite3_bind_blob(st, 1, h.current_key.data(), static_cast<int>(h.current_key.size()),
-                      SQLITE_TRANSIENT);
-    if (sqlite3_bind_parameter_count(st) >= 2) sqlite3_bind_int64(st, 2, h.current_position);
+    const std::string from = StoredKey(h, key, h.current_key, h.current_position);
+    sqlite3_bind_blob(st, 1, from.data(), static_cast<int>(from.size()), SQLITE_TRANSIENT);
     return FirstRow(h, st, key, dir, keep, row);
   }
   StatementKind kind = kAll;
   int dir = 1;
+  std::int64_t suffix = kLowest;
   switch (op) {
     case OpGetEqual: kind = kGe; break;
-    case OpGetGreater: kind = kGt; break;
+    case OpGetGreater: kind = kGt; suffix = kHighest; break;
     case OpGetGreaterOrEqual: kind = kGe; break;
     case OpGetLess: kind = kLt; dir = -1; break;
-    case OpGetLessOrEqual: kind = kLe; dir = -1; break;
+    case OpGetLessOrEqual: kind = kLe; dir = -1; suffix = kHighest; break;
     case OpGetFirst: kind = kAll; break;
     case OpGetLast: kind = kAllDesc; dir = -1; break;
     default: return StatusInvalidOperation;
@@ -304,8 +323,10 @@ short Locate(Handle& h, unsigned op, int key, const std::string& target, std::in
   DropCont(h);
   sqlite3_stmt* st = KeyStatement(h, key, kind);
   if (st == nullptr) return StatusIoError;
-  if (kind != kAll && kind != kAllDesc)
-    sqlite3_bind_blob(st, 1, target.data(), static_cast<int>(target.size()), SQLITE_TRANSIENT);
+  if (kind != kAll && kind != kAllDesc) {
+    const std::string bound = StoredKey(h, key, target, suffix);
+    sqlite3_bind_blob(st, 1, bound.data(), static_cast<int>(bound.size()), SQLITE_TRANSIENT);
+  }
   short status = FirstRow(h, st, key, dir, keep, row);
   if (op == OpGetEqual) {
     if (status == StatusEndOfFile) return StatusKeyNotFound;
@@ -461,6 +482,7 @@ short FillAutoincrement(Handle& h, std::string& record) {
   return StatusSuccess;
 }
 
+// The collated keys of a record, one per key.
 std::vector<std::string> CollatedKeys(const Handle& h, const std::string& record) {
   std::vector<std::string> keys;
   const auto* rec = reinterpret_cast<const unsigned char*>(record.data());
@@ -470,6 +492,20 @@ std::vector<std::string> CollatedKeys(const Handle& h, const std::string& record
         CollateKey(h.spec, static_cast<int>(k), reinterpret_cast<const unsigned char*>(raw.data())));
   }
   return keys;
+}
+
+// Binds record and key columns of an insert or update: ?1 record, ?2... the stored keys.
+void BindRecord(const Handle& h, sqlite3_stmt* st, const std::string& record,
+                const std::vector<std::string>& keys, std::int64_t position,
+                std::vector<std::string>& stored) {
+  stored.clear();
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    stored.push_back(StoredKey(h, static_cast<int>(k), keys[k], position));
+  sqlite3_bind_blob(st, 1, record.data(), static_cast<int>(record.size()), SQLITE_STATIC);
+  for (std::size_t k = 0; k < stored.size(); ++k)
+    sqlite3_bind_blob(st, static_cast<int>(k) + 2, stored[k].data(),
+                      static_cast<int>(stored[k].size()), SQLITE_STATIC);
+  sqlite3_bind_int64(st, static_cast<int>(keys.size()) + 2, position);
 }
 
 short RunWrite(sqlite3_stmt* st) {
@@ -497,14 +533,18 @@ short Insert(Handle& h, void* data_buffer, std::uint32_t* data_length, void* key
   std::vector<std::string> keys;
   std::int64_t position = 0;
   if (status == StatusSuccess) {
+    // The position is chosen here, as AUTOINCREMENT would, because keys with duplicates carry it.
+    const int rc = sqlite3_step(h.next_position);
+    if (rc == SQLITE_ROW) position = sqlite3_column_int64(h.next_position, 0);
+    sqlite3_reset(h.next_position);
+    if (rc != SQLITE_ROW) status = MapSqliteError(rc);
+    else if (position <= 0 || position > kMaxPosition) status = StatusDiskFull;
+  }
+  if (status == StatusSuccess) {
     keys = CollatedKeys(h, record);
-    sqlite3_bind_blob(h.insert, 1, record.data(), static_cast<int>(record.size()), SQLITE_STATIC);
-    for (std::size_t k = 0; k < keys.size(); ++k)
-      sqlite3_bind_blob(h.insert, static_cast<int>(k) + 2, keys[k].data(),
-                        static_cast<int>(keys[k].size()), SQLITE_STATIC);
+    std::vector<std::string> stored;
+    BindRecord(h, h.insert, record, keys, position, stored);
     status = RunWrite(h.insert);
-    position = sqlite3_last_insert_rowid(h.db);
-    if (status == StatusSuccess && (position <= 0 || position > kMaxPosition)) status = StatusDiskFull;
   }
   status = EndWrite(h, status);
   if (status != StatusSuccess) return status;
@@ -570,11 +610,8 @@ short Update(Handle& h, void* data_buffer, std::uint32_t* data_length, void* key
     sqlite3_reset(h.by_position);
   }
   if (status == StatusSuccess) {
-    sqlite3_bind_blob(h.update, 1, record.data(), static_cast<int>(record.size()), SQLITE_STATIC);
-    for (std::size_t k = 0; k < keys.size(); ++k)
-      sqlite3_bind_blob(h.update, static_cast<int>(k) + 2, keys[k].data(),
-                        static_cast<int>(keys[k].size()), SQLITE_STATIC);
-    sqlite3_bind_int64(h.update, static_cast<int>(keys.size()) + 2, h.current_position);
+    std::vector<std::string> stored;
+    BindRecord(h, h.update, record, keys, h.current_position, stored);
     status = RunWrite(h.update);
   }
   status = EndWrite(h, status);
@@ -665,13 +702,18 @@ bool PrepareHandle(Handle& h) {
     sets += ", " + KeyColumn(static_cast<int>(k)) + " = ?" + std::to_string(k + 2);
   }
   h.by_position = Prepare(h.db, "SELECT position, record FROM recman_records WHERE position = ?1");
-  h.insert = Prepare(h.db, "INSERT INTO recman_records(record" + cols + ") VALUES(" + values + ")");
-  h.update = Prepare(h.db, "UPDATE recman_records SET " + sets + " WHERE position = ?" +
-                               std::to_string(h.spec.keys.size() + 2));
+  const std::string last = "?" + std::to_string(h.spec.keys.size() + 2);
+  h.insert = Prepare(h.db, "INSERT INTO recman_records(record" + cols + ", position) VALUES(" +
+                               values + ", " + last + ")");
+  h.update = Prepare(h.db, "UPDATE recman_records SET " + sets + " WHERE position = " + last);
   h.remove = Prepare(h.db, "DELETE FROM recman_records WHERE position = ?1");
   h.count = Prepare(h.db, "SELECT count(*) FROM recman_records");
+  h.next_position = Prepare(
+      h.db,
+      "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'recman_records'), 0),"
+      " coalesce((SELECT max(position) FROM recman_records), 0)) + 1");
   h.key_statements.assign(h.spec.keys.size(), std::vector<sqlite3_stmt*>(kStatementKinds, nullptr));
-  return h.by_position && h.insert && h.update && h.remove && h.count;
+  return h.by_position && h.insert && h.update && h.remove && h.count && h.next_position;
 }
 
 // Reads and checks the file's own table; 0 with the spec filled, or 30 / 85 / 46.
@@ -788,9 +830,7 @@ bool BuildDatabase(const std::string& temp, const FileSpec& spec) {
   schema += ");";
   for (std::size_t k = 0; k < spec.keys.size(); ++k) {
     const std::string c = KeyColumn(static_cast<int>(k));
-    schema += spec.keys[k].duplicates
-                  ? "CREATE INDEX recman_" + c + " ON recman_records(" + c + ", position);"
-                  : "CREATE UNIQUE INDEX recman_" + c + " ON recman_records(" + c + ");";
+    schema += "CREATE UNIQUE INDEX recman_" + c + " ON recman_records(" + c + ");";
   }
   ok = ok && Exec(db, schema.c_str());
   sqlite3_stmt* st = nullptr;

@@ -2,8 +2,9 @@
 // behind RecordManagerCall. Every data file is one SQLite database in WAL mode:
 //   recman_file(id, format, version, spec)   the file specification block as created
 //   recman_records(position INTEGER PRIMARY KEY AUTOINCREMENT, record BLOB, key0 BLOB, key1 ...)
-// with one index per key on (keyN, position), unique on keyN where the key allows no duplicates.
-// keyN holds the collated key (file_spec.h), so that plain BLOB order is the key's order.
+// with one unique index per key column. keyN holds the collated key (file_spec.h), so that plain
+// BLOB order is the key's order; for a key with duplicates the record's position follows it as 8
+// big-endian bytes, so the index orders by (key, position) and every seek is one range.
 #ifndef RECMAN_ENGINE_H
 #define RECMAN_ENGINE_H
 
