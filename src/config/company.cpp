@@ -41,7 +41,8 @@ void LoadCompanyDetails() {
   // yet: read TAVROOT directly, which is exactly what SetUpSession will store there.
   const std::string file = EnvironmentValue("TAVROOT") + "Kelo.ini";
   for (std::size_t i = 0; i < CompanyDetails.Fields.size(); ++i)
-    CompanyDetails.Fields[i] = Fitted(ReadIniValue(file, "Empresa", "Camp" + std::to_string(i + 1)));
+    CompanyDetails.Fields[i] =
+        Fitted(ReadIniValue(file, "Empresa", "Camp" + std::to_string(i + 1)));
   CompanyDetails.Fields[6] = NormaliseTaxIdentifier(CompanyDetails.Fields[6]);
   SetUpSession();
 }

@@ -67,7 +67,9 @@ int NumberOf(const std::string& digits, std::size_t pos) {
   return n;
 }
 
-std::string TwoDigits(int n) { return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)}; }
+std::string TwoDigits(int n) {
+  return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+}
 
 void LoadSettings() {
   DateTextSettingsTable& s = DateTextSettings;
@@ -120,7 +122,7 @@ std::string DateText(const std::string& date, short kind_in, const std::string& 
           part = std::to_string(month);
         const char first = part.empty() ? ' ' : Capitals(part.substr(0, 1))[0];
         word = std::string("AEIOU").find(first) != std::string::npos ? language.before_vowel
-                                                                      : language.before_consonant;
+                                                                     : language.before_consonant;
       } else if (letter == 'A') {
         part = year_text;
         word = language.before_day_year;

@@ -8,7 +8,7 @@
 // DatOrdre. NUL bytes mean "not loaded yet"; they are loaded on the first DateText call and then
 // kept for the run.
 struct DateTextSettingsTable {
-  char DateSeparator = '\0';                 // default "/"
+  char DateSeparator = '\0';                     // default "/"
   std::string DateOrder = std::string(3, '\0');  // three letters D, M, A; default "DMA"
 };
 

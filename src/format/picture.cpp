@@ -71,7 +71,7 @@ std::string DigitsOf(double n) {
   char buffer[400];  // the largest double has 309 digits
   const int length = std::snprintf(buffer, sizeof buffer, "%.0f", n);
   return length > 0 && length < static_cast<int>(sizeof buffer) ? std::string(buffer, length)
-                                                                 : std::string();
+                                                                : std::string();
 }
 
 }  // namespace

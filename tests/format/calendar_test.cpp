@@ -108,11 +108,14 @@ TEST(DateDifferenceTest, MalformedDatesStayInBounds) {
   EXPECT_EQ(DateDifference("", "", "D"), 0);
   EXPECT_EQ(DateDifference(Packed(2024, 1, 1) + "xyz", Packed(2024, 1, 2), "D"), 1);
   // Three bytes give six digits, read as the number 202401: year 20, month 24, day 1.
-  EXPECT_EQ(DateDifference(PackDigits("202401"), Packed(2024, 1, 1), "M"), (2024 - 20) * 12 + 1 - 24);
+  EXPECT_EQ(DateDifference(PackDigits("202401"), Packed(2024, 1, 1), "M"),
+            (2024 - 20) * 12 + 1 - 24);
   (void)DateDifference(Packed(2024, 13, 40), Packed(2024, 99, 99), "D");
   (void)DateDifference("    ", std::string(4, '\xff'), "D");
   EXPECT_GE(DayOfWeek(""), 1);
   EXPECT_LE(DayOfWeek(""), 7);
+  // Month 0 with a large day gives a negative day count (2024-00-99 is 68 days "before" the new
+  // year); the weekday still stays within 1 to 7.
   for (int m = 0; m < 100; m += 7)
     for (int d = 0; d < 100; d += 11) {
       const short w = DayOfWeek(Packed(2024, m, d));
@@ -214,12 +217,15 @@ TEST(DayOfWeekTest, AgreesWithJulianDayNumbers) {
   for (int y : {1, 4, 1500, 1581, 1582, 1583, 1600, 1700, 1900, 2000, 2024, 9999})
     for (int m = 1; m <= 12; ++m)
       for (int d = 1; d <= DaysInMonth(y, m); ++d)
-        ASSERT_EQ(DayOfWeek(Packed(y, m, d)), ReferenceWeekday(y, m, d)) << y << "-" << m << "-" << d;
+        ASSERT_EQ(DayOfWeek(Packed(y, m, d)), ReferenceWeekday(y, m, d))
+            << y << "-" << m << "-" << d;
   Lcg random;
   for (int y = 1; y <= 9999; y += 7)
     for (int m = 1; m <= 12; ++m) {
-      const int d = 1 + static_cast<int>(random.Next() % static_cast<std::uint32_t>(DaysInMonth(y, m)));
-      ASSERT_EQ(DayOfWeek(Packed(y, m, d)), ReferenceWeekday(y, m, d)) << y << "-" << m << "-" << d;
+      const int d =
+          1 + static_cast<int>(random.Next() % static_cast<std::uint32_t>(DaysInMonth(y, m)));
+      ASSERT_EQ(DayOfWeek(Packed(y, m, d)), ReferenceWeekday(y, m, d))
+          << y << "-" << m << "-" << d;
     }
 }
 

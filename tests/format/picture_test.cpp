@@ -99,7 +99,8 @@ TEST_F(PictureTest, ResultKeepsTheMaskWidth) {
                            1e300, -1e300, 1e-300, 12.345, -99.995, 4.2e18, 9.9e18};
   for (const char* mask : masks)
     for (double value : values)
-      EXPECT_EQ(FormatPicture(mask, value).size(), std::string(mask).size()) << mask << " " << value;
+      EXPECT_EQ(FormatPicture(mask, value).size(), std::string(mask).size())
+          << mask << " " << value;
   const std::string long_mask = "." + std::string(400, '9');
   EXPECT_EQ(FormatPicture(long_mask, 0.5).size(), long_mask.size());
 }
