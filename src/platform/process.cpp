@@ -29,8 +29,7 @@ std::string ResolveProgram(const std::string& word) {
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
     const std::string candidate = NativePath(Utf8ToCp850(dir + "/") + word);
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
