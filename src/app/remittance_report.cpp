@@ -1,0 +1,95 @@
+#include "app/remittance_report.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/remittance_numbers.h"
+#include "bank/iban.h"
+#include "config/company.h"
+#include "config/language.h"
+#include "format/calendar.h"
+#include "format/numeric_value.h"
+#include "format/picture.h"
+#include "print/print_file.h"
+
+RemittanceRecord RemittanceRecordArea;
+std::int16_t PageNumber = 0;
+
+void RemittanceRecord::SetText(std::size_t offset, std::size_t length, const std::string& text) {
+  if (offset >= Bytes.size()) return;
+  length = std::min(length, Bytes.size() - offset);
+  for (std::size_t i = 0; i < length; ++i) Bytes[offset + i] = i < text.size() ? text[i] : ' ';
+}
+
+namespace {
+
+// The page layout: heading, column and width of each of the seven columns of the table.
+struct TableColumn {
+  const char* Heading;
+  std::int16_t Column;
+};
+constexpr TableColumn kColumns[] = {
+    {"R.", 1},   {"IBAN A ABONAR", 4}, {"OFI", 34}, {"PRE", 40},
+    {"NOM ORDENANT", 44}, {"N.I.F.", 75}, {"SUF", 93},
+};
+constexpr std::int16_t kPageLines = 66;
+constexpr std::int16_t kLastDetailLine = 60;  // a header is due once LineCount passes it
+constexpr int kTitleWidth = 96;
+
+// A decimal text's value, as the report formats it.
+double TextValue(const std::string& text) { return NumericValue(text); }
+
+// The numeric value of packed digits.
+double PackedValue(const std::string& packed) { return NumericValue(UnpackDigits(packed)); }
+
+std::int16_t ClampColumn(long column) {
+  return static_cast<std::int16_t>(
+      std::clamp<long>(column, std::numeric_limits<std::int16_t>::min(),
+                       std::numeric_limits<std::int16_t>::max()));
+}
+
+}  // namespace
+
+void PrintPageHeader() {
+  if (PageNumber < std::numeric_limits<std::int16_t>::max()) ++PageNumber;
+  SetPageLength(kPageLines);
+  WriteCommand("@e");
+  WriteField(1, CompanyField(1), 0);
+  std::string justification = "D";
+  SetJustification(justification);
+  WriteField(85, TranslateText("P\xB7GINA ") + FormatPicture("ZZZ9", PageNumber), 2);
+  const std::string title = TranslateText("TAULA DE REMESES EN DISKETTE");
+  // Centred over the table's 96 columns; the quotient is cut towards zero.
+  WriteField(ClampColumn((kTitleWidth - static_cast<long>(title.size())) / 2), title, 2);
+  for (const TableColumn& column : kColumns) {
+    const bool last = &column == &kColumns[std::size(kColumns) - 1];
+    WriteField(column.Column, TranslateText(column.Heading), last ? 1 : 0);
+  }
+  WriteField(1, std::string(95, '-'), 1);
+}
+
+void PrintRemittanceLine() {
+  if (PageNumber == 0) PrintPageHeader();
+  if (LineCount() > kLastDetailLine) PrintPageHeader();
+
+  const RemittanceRecord& record = RemittanceRecordArea;
+  using R = RemittanceRecord;
+
+  const std::string number = record.Text(R::kNumberHigh, 1) + record.Text(R::kNumberLow, 1);
+  WriteField(1, FormatPicture(LongRemittanceNumbers ? "ZZ9" : "Z9", PackedValue(number)), 0);
+
+  std::string iban = "ES00" + UnpackDigits(record.Text(R::kAccount, R::kAccountLength));
+  CheckIban(iban);  // writes the computed check digits over "00"; the record prints either way
+  WriteField(4, iban, 0);
+
+  WriteField(34, FormatPicture("ZZZ9", PackedValue(record.Text(R::kOffice, R::kOfficeLength))), 0);
+  WriteField(40, FormatPicture("ZZ9", TextValue(record.Text(R::kPre, R::kPreLength))), 0);
+  WriteField(44, record.Text(R::kName, R::kNameLength), 0);
+
+  // An ordering party without an identifier (prefix aside) is shown with the company's own.
+  const std::string tax_id = record.Text(R::kTaxId, R::kTaxIdLength);
+  const bool no_id = tax_id.find_first_not_of(' ', 2) == std::string::npos;
+  WriteField(75, no_id ? CompanyField(7).substr(0, 17) : tax_id, 0);
+
+  WriteField(93, FormatPicture("ZZ9", TextValue(record.Text(R::kSuf, R::kSufLength))), 1);
+}
