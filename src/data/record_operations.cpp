@@ -115,6 +115,7 @@ std::string LockedFileText() {
 }
 
 short ReadWithLockWait(short operation, short slot_number) {
+  if (slot_number < 1 || slot_number > kDataFileSlots) return kStatusFileNotOpen;
   DataFileSlot& slot = DataSlot(slot_number);
   unsigned short call = static_cast<unsigned short>(operation);
   if (TakesLockBias(operation) && slot.LockMode != 0) call += kNoWaitLockBias;
