@@ -309,12 +309,28 @@ TEST_F(OpenFailureTest, MessageKeyAndEndInEachLanguage) {
   }
 }
 
-TEST_F(OpenFailureTest, EmptyDictionaryFailsTheCreation) {
-  WriteDictionary(Native("ddf/Empty.xdf"), "");
-  short status = -1;
-  OpenDataFile(502, "NOWHERE\\Empty", record_, status);
-  EXPECT_EQ(status, 12);
-  EXPECT_EQ(ends_, std::vector<int>{0});
+TEST_F(OpenFailureTest, UnusableDictionaryFailsTheCreation) {
+  struct Case {
+    std::string base;
+    std::string dictionary;  // empty: no dictionary file at all
+    bool write;
+    short status;
+  };
+  const Case cases[] = {
+      {"Absent", "", false, 12},
+      {"Empty", "", true, 12},
+      {"Refused", MakeSpec(0, {{{1, 4, KeyBinary}}}), true, 28},  // the engine's own status
+      {"TooBig", std::string(1600, '\0'), true, 22},
+  };
+  for (const Case& c : cases) {
+    ends_.clear();
+    if (c.write) WriteDictionary(Native("ddf/" + c.base + ".xdf"), c.dictionary);
+    short status = -1;
+    OpenDataFile(502, "NOWHERE\\" + c.base, record_, status);
+    EXPECT_EQ(status, c.status) << c.base;
+    EXPECT_EQ(ends_, std::vector<int>{0}) << c.base;
+    EXPECT_EQ(FindDataFileSlot(502), -40) << c.base;
+  }
 }
 
 TEST_F(OpenFailureTest, RecordLongerThanTheDataBufferIsRefused) {
