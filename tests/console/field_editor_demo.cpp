@@ -62,7 +62,7 @@ int main() {
   EditField(3, 10, 0, name, cursor, key);
   Report(20, "NAME", name, key);
 
-  CurrentOptions = "|S,S\xa1|N,No|E,\x90poca";
+  CurrentOptions = "|S,S\xa1|N,No|E,\xd4poca";
   std::string answer = "N";
   cursor = 1;
   EditField(5, 10, 0, answer, cursor, key);
