@@ -16,7 +16,10 @@ namespace {
 
 // Capitals without accents for the codes 64 to 237; every other symbol a blank.
 constexpr std::string_view kFoldAccents =
-    " ABCDEFGHIJKLMNOPQRSTUVWXYZ      ABCDEFGHIJKLMNOPQRSTUVWXYZ     CUEAAAACEEEIIIAAEAAOOOUUYOUO O  AIOUNNAO             AAA              AA        DDEEEEIII     I OSOOOO TTUUUYY";
+    " ABCDEFGHIJKLMNOPQRSTUVWXYZ      ABCDEFGHIJKLMNOPQRSTUVWXY"
+    "Z     CUEAAAACEEEIIIAAEAAOOOUUYOUO O  AIOUNNAO            "
+    " AAA              AA        DDEEEEIII     I OSOOOO TTUUUYY";
+static_assert(kFoldAccents.size() == 237 - 64 + 1);
 
 // Capital of each small letter of code page 850 that has one, for the codes 64 to 237.
 unsigned char UpperCp850(unsigned char c) {
@@ -265,7 +268,8 @@ bool FreeTextKey(Edit& e, short key, bool insert, bool& redraw) {
       }
       return true;
     case kKeyCtrlC:
-      SetClipboardText(Trimmed(v));
+      // A masked field's value is never shown, so it is not handed to the clipboard either.
+      if (EchoMask == 0) SetClipboardText(Trimmed(v));
       return true;
     case kKeyCtrlV: {
       std::string text;
@@ -397,6 +401,7 @@ void EditField(short row, short column, short line_width, std::string& value, sh
     e.Current = found >= 0 ? found : 0;
     WriteAt(e.Row, e.Column - 1, std::string(1, kLeftTriangle));
     WriteAt(e.Row, e.Column + e.Room, std::string(1, kRightTriangle));
+    console.SetCursorVisible(false);
   }
   SelectColour("u");
 

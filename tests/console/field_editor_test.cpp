@@ -294,6 +294,37 @@ TEST_F(FieldEditorTest, ClicksInsideMoveTheCursorOutsideEndTheEditing) {
   EXPECT_FALSE(console().MouseReporting());
 }
 
+TEST_F(FieldEditorTest, MaskedFieldIsNotCopied) {
+  SetClipboardText("before");
+  SetKeyMode("h", "");
+  std::string value = "secret";
+  short cursor = 1;
+  Edit(value, cursor, {kCtrlC, kEnter});
+  EXPECT_EQ(ClipboardText(), "before");
+}
+
+TEST_F(FieldEditorTest, PositionsAreRelativeToTheInnermostWindow) {
+  WindowState.WindowDepth = 1;
+  WindowState.Top = 5;
+  WindowState.Left = 10;
+  WindowState.Bottom = 15;
+  WindowState.Right = 60;
+  std::string value = "abcdef";
+  short cursor = 1;
+  // The field is drawn at screen row 8, column 15; a click there moves the cursor.
+  EXPECT_EQ(Edit(value, cursor, {MouseEvent(8, 17), kEnter}), kKeyEnter);
+  EXPECT_EQ(console().Text(8, 15, 6), "abcdef");
+  EXPECT_EQ(cursor, 3);
+  EXPECT_EQ(Edit(value, cursor, {MouseEvent(3, 5)}), -(5 * 100 + 3));
+  // A zero row takes the cursor's row back to the window.
+  console().SetCursorPosition(9, 20);
+  short key = 0;
+  console().PushEvent(kEnter);
+  EditField(0, 0, 0, value, cursor, key);
+  EXPECT_EQ(console().Text(9, 20, 6), "abcdef");
+  ResetWindowState();
+}
+
 TEST_F(FieldEditorTest, ClickOnTheSecondLineOfAMultiLineField) {
   std::string value(20, 'a');
   short cursor = 1;
@@ -355,7 +386,15 @@ TEST_F(OptionEditTest, TrianglesAroundTheTextAndBlankedAfter) {
     right = console().Text(3, 10, 1);
     return std::string();
   });
-  Edit(value, cursor, {KeyEvent(0, 0x2D, kLeftAltPressed), kEnter});
+  bool visible = true;
+  RegisterHotKey(kKeyAltC, [&] {
+    visible = console().CursorVisible();
+    return std::string();
+  });
+  console().SetCursorVisible(true);
+  Edit(value, cursor,
+       {KeyEvent(0, 0x2E, kLeftAltPressed), KeyEvent(0, 0x2D, kLeftAltPressed), kEnter});
+  EXPECT_FALSE(visible);
   EXPECT_EQ(left, "\x11");
   EXPECT_EQ(text, "No   ");
   EXPECT_EQ(right, "\x10");
