@@ -10,6 +10,8 @@
 
 #include "config/language.h"
 #include "config/session.h"
+#include "console/key_input.h"
+#include "console/screen.h"
 #include "platform/paths.h"
 
 FormDefinitionTable FormDefinition;
@@ -281,4 +283,27 @@ short FieldValueColumn(const FieldDefinition& field) {
 bool FormScreenUsable(short screen) {
   const ScreenDefinition* s = FormScreen(screen);
   return s != nullptr && !s->Fields.empty();
+}
+
+std::string FormFileMessageText() {
+  const std::string& language = SessionSettings.LanguageCode;
+  std::string text;
+  if (language == "SPA")
+    text = "NO SE PUEDE LEER EL FORMULARIO ";
+  else if (language == "GLG")
+    text = "NON SE PODE LER O FORMULARIO ";
+  else if (language == "OCI")
+    text = "NON SE P\xe3T LEGIR ETH FORMULARI ";
+  else
+    text = "NO ES POT LLEGIR EL FORMULARI ";
+  return text + FormDefinitionPath();
+}
+
+void ShowFormFileMessage() {
+  const short depth = WindowState.WindowDepth;
+  std::string text = FormFileMessageText();
+  ShowMessage(12, text);
+  short key = 0;
+  WaitKey(key);
+  if (WindowState.WindowDepth > depth) PopWindow();
 }

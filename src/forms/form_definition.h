@@ -97,3 +97,9 @@ short FieldValueColumn(const FieldDefinition& field);
 
 // True when the screen was loaded with at least one field.
 bool FormScreenUsable(short screen);
+
+// For a form file that is missing, unreadable or without a usable first screen: a message window
+// in the session language naming the file, closed again after a key.
+void ShowFormFileMessage();
+// The text of that message (code page 850).
+std::string FormFileMessageText();
