@@ -94,6 +94,28 @@ void TerminalOutput::SetAttribute(std::string& out, unsigned char attribute) {
   attribute_known_ = true;
 }
 
+void TerminalOutput::AdvanceTo(std::string& out, const TerminalFrame& frame, int row, int column) {
+  // A short run of cells of the current colour, already on the terminal, is cheaper to send
+  // again than a cursor move over it.
+  if (row_ == row && column_ > 0 && column > column_ && column - column_ <= 3 && attribute_known_) {
+    std::size_t bytes = 0;
+    bool same = true;
+    for (int k = column_ - 1; k < column - 1 && same; ++k) {
+      same = frame.Cells[row - 1][k].Attribute == attribute_ &&
+             frame.Cells[row - 1][k] == sent_.Cells[row - 1][k];
+      bytes += Cp850Glyph(frame.Cells[row - 1][k].Character).size();
+    }
+    const std::size_t move_cost = column - column_ == 1 ? 3 : 4;
+    if (same && bytes < move_cost) {
+      for (int k = column_ - 1; k < column - 1; ++k)
+        out += Cp850Glyph(frame.Cells[row - 1][k].Character);
+      column_ = column;
+      return;
+    }
+  }
+  MoveTo(out, row, column);
+}
+
 std::string TerminalOutput::Render(const TerminalFrame& frame) {
   std::string out;
   const bool full = !valid_;
@@ -109,21 +131,7 @@ std::string TerminalOutput::Render(const TerminalFrame& frame) {
     for (int c = 0; c < columns; ++c) {
       const ConsoleCell& cell = frame.Cells[r][c];
       if (!full && cell == sent_.Cells[r][c]) continue;
-      // A short run of unchanged cells of the current colour is cheaper to send again than a
-      // cursor move.
-      if (row_ == r + 1 && column_ > 0 && column_ <= c && c + 1 - column_ <= 3 && attribute_known_) {
-        bool same = true;
-        std::size_t bytes = 0;
-        for (int k = column_ - 1; k < c && same; ++k) {
-          same = frame.Cells[r][k].Attribute == attribute_;
-          bytes += Cp850Glyph(frame.Cells[r][k].Character).size();
-        }
-        if (same && bytes <= 3) {
-          for (int k = column_ - 1; k < c; ++k) out += Cp850Glyph(frame.Cells[r][k].Character);
-          column_ = c + 1;
-        }
-      }
-      MoveTo(out, r + 1, c + 1);
+      AdvanceTo(out, frame, r + 1, c + 1);
       SetAttribute(out, cell.Attribute);
       out += Cp850Glyph(cell.Character);
       // At the last column the terminal's cursor waits to wrap: its position is unknown.
@@ -135,7 +143,7 @@ std::string TerminalOutput::Render(const TerminalFrame& frame) {
   const int cursor_column = std::clamp(frame.CursorColumn, 1, kConsoleColumns);
   if (full || frame.CursorVisible) {
     if (cursor_row <= terminal_rows_ && cursor_column <= terminal_columns_)
-      MoveTo(out, cursor_row, cursor_column);
+      AdvanceTo(out, frame, cursor_row, cursor_column);
   }
   const auto shape = [](int size) { return size >= 75 ? 2 : 4; };  // block or underline
   if (full || shape(frame.CursorSize) != shape(sent_.CursorSize)) {

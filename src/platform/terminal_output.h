@@ -35,6 +35,8 @@ class TerminalOutput {
 
  private:
   void MoveTo(std::string& out, int row, int column);
+  // MoveTo, or the cells in between sent again when that is shorter.
+  void AdvanceTo(std::string& out, const TerminalFrame& frame, int row, int column);
   void SetAttribute(std::string& out, unsigned char attribute);
 
   TerminalFrame sent_;

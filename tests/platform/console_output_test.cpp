@@ -73,6 +73,18 @@ TEST_F(FrameTest, TypingAtTheCursorSendsOnlyTheCharacter) {
   EXPECT_EQ(output.Render(frame), "a");
 }
 
+TEST_F(FrameTest, CursorStepOverAnUnchangedCellResendsIt) {
+  frame.Cells[4][9] = ConsoleCell{'q', kDefaultAttribute};
+  frame.CursorVisible = true;
+  frame.CursorRow = 5;
+  frame.CursorColumn = 10;
+  output.Render(frame);
+  frame.CursorColumn = 11;
+  EXPECT_EQ(output.Render(frame), "q");
+  frame.CursorColumn = 20;
+  EXPECT_EQ(output.Render(frame), "\x1b[9C");
+}
+
 TEST_F(FrameTest, ColourChangesOnlyAtRunBoundaries) {
   for (int c = 10; c < 20; ++c) frame.Cells[2][c] = ConsoleCell{'x', 0x1F};
   for (int c = 20; c < 25; ++c) frame.Cells[2][c] = ConsoleCell{'y', 0x1E};
