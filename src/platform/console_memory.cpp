@@ -102,6 +102,12 @@ bool MemoryConsole::ReadEvent(ConsoleEvent& event) {
   return false;
 }
 
+bool MemoryConsole::EventWaiting() {
+  for (const ConsoleEvent& e : input_)
+    if (e.Type == ConsoleEventType::Key || mouse_reporting_) return true;
+  return false;
+}
+
 void MemoryConsole::PushKey(unsigned char character, unsigned char scan_code,
                             unsigned short control_keys) {
   input_.push_back(KeyEvent(character, scan_code, control_keys));

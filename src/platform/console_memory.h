@@ -30,7 +30,7 @@ class MemoryConsole : public ConsoleDevice {
   ConsoleCell ReadCell(int row, int column) const override;
 
   bool ReadEvent(ConsoleEvent& event) override;
-  bool EventWaiting() override { return !input_.empty(); }
+  bool EventWaiting() override;
   void DiscardInput() override { input_.clear(); }
   void SetMouseReporting(bool on) override { mouse_reporting_ = on; }
   bool MouseReporting() const override { return mouse_reporting_; }

@@ -74,6 +74,7 @@ void StopSignal(int) {
 
 void FlagSignal(int signal_number) {
   if (signal_number == SIGWINCH) g_resized = 1;
+  if (signal_number == SIGCONT) g_continued = 1;  // after a stop from outside: take over again
 }
 
 void MakeRaw(struct termios& t) {
@@ -165,6 +166,7 @@ class TerminalConsole : public ConsoleDevice {
   bool mouse_on_ = false;
   int mouse_buttons_ = 3;
   bool suspended_ = false;
+  bool open_ = false;  // between Open and Close
   struct termios raw_;
 };
 
@@ -187,7 +189,7 @@ void TerminalConsole::Flush() {
 }
 
 void TerminalConsole::HandleSignals() {
-  if (g_continued && !suspended_) {
+  if (g_continued && open_ && !suspended_) {
     g_continued = 0;
     tcsetattr(g_input_fd, TCSANOW, &raw_);
     g_active = 1;
@@ -291,7 +293,7 @@ void TerminalConsole::SendToHostClipboard(const std::string& text) {
 }
 
 bool TerminalConsole::Open(std::string& error) {
-  if (g_active || suspended_) return true;
+  if (open_) return true;
   if (!isatty(0)) {
     error = "banklist: standard input is not a terminal; run the program in a terminal of at "
             "least 80 columns and 25 rows.";
@@ -334,6 +336,7 @@ bool TerminalConsole::Open(std::string& error) {
     flag.sa_handler = FlagSignal;
     sigemptyset(&flag.sa_mask);
     sigaction(SIGWINCH, &flag, nullptr);
+    sigaction(SIGCONT, &flag, nullptr);
     struct sigaction stop = {};
     stop.sa_handler = StopSignal;
     sigemptyset(&stop.sa_mask);
@@ -357,6 +360,7 @@ bool TerminalConsole::Open(std::string& error) {
   output_.Invalidate();
   decoder_.Reset();
   mouse_on_ = false;
+  open_ = true;
   SetCurrentConsole(this);
   Flush();
   return true;
@@ -368,6 +372,7 @@ void TerminalConsole::Close() {
     RestoreTerminalNow();
   }
   suspended_ = false;
+  open_ = false;
   if (&CurrentConsole() == this) SetCurrentConsole(nullptr);
 }
 

@@ -54,6 +54,10 @@ int main() {
     console.SetCursorPosition(25, 1);
     console.Write("LAST " + std::string(text) + std::string(30, ' '));
     if (e.Type == ConsoleEventType::Key && e.Character == 17) break;  // Ctrl+Q
+    if (e.Type == ConsoleEventType::Key && e.ScanCode == 0x3C && e.Character == 0)  // F2
+      RunCommandLine("sh -c \"echo CHILD RAN; sleep 0.5\"");
+    if (e.Type == ConsoleEventType::Key && e.ScanCode == 0x3D && e.Character == 0)  // F3
+      console.SetMouseReporting(!console.MouseReporting());
   }
   PopWindow();
   PopWindow();

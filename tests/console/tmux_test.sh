@@ -72,6 +72,18 @@ check_key End    "KEY 0 4F 0000"
 check_key Enter  "KEY 13 1C 0000"
 check_key Escape "KEY 27 01 0000"
 check_key ç      "KEY 135 00 0000"
+
+# A child program gets the normal screen; afterwards everything is drawn again.
+tmux_ send-keys -t main F2
+wait_for main "CHILD RAN" || fail "child program output not shown"
+wait_for main READY || fail "screen not redrawn after the child program"
+[[ "$(screen main | sed -n 3p)" == "  ║ PÀGINA"* ]] || fail "frame not redrawn: $(screen main)"
+check_key F1     "KEY 0 3B 0000"
+# Mouse presses arrive while reporting is on (a press as the terminal reports it).
+tmux_ send-keys -t main F3
+wait_for main "LAST KEY 0 3D 0000" line || fail "F3"
+tmux_ send-keys -t main -l $'\e[<0;10;5M'
+wait_for main "LAST MOUSE 5 10 1" line || fail "mouse press: $(screen main | tail -1)"
 tmux_ send-keys -t main C-q
 wait_for main "EXIT=0" || fail "demo did not end normally: $(screen main | tail -3)"
 wait_for main "icanon echo" || fail "terminal not restored after the normal end: $(screen main)"
