@@ -1,6 +1,7 @@
 // Draws a small screen on the terminal and reports every key event it reads, for the
 // end-to-end test in a real terminal emulator. Ends on Ctrl+Q.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "config/session.h"
@@ -56,6 +57,8 @@ int main() {
     if (e.Type == ConsoleEventType::Key && e.Character == 17) break;  // Ctrl+Q
     if (e.Type == ConsoleEventType::Key && e.ScanCode == 0x3C && e.Character == 0)  // F2
       RunCommandLine("sh -c \"echo CHILD RAN; sleep 0.5\"");
+    if (e.Type == ConsoleEventType::Key && e.ScanCode == 0x3E && e.Character == 0)  // F4
+      std::abort();  // a crash: the terminal must still be given back
     if (e.Type == ConsoleEventType::Key && e.ScanCode == 0x3D && e.Character == 0)  // F3
       console.SetMouseReporting(!console.MouseReporting());
   }

@@ -102,6 +102,13 @@ else
   fail "demo process not found"
 fi
 
+# --- A crash signal restores the terminal too ----------------------------------------------
+start crash 80 25
+wait_for crash READY || fail "third demo did not start"
+tmux_ send-keys -t crash F4
+wait_for crash "EXIT=134" || fail "abort exit: $(screen crash | tail -3)"
+wait_for crash "icanon echo" || fail "terminal not restored after a crash: $(screen crash)"
+
 # --- Too small a terminal, and no terminal at all --------------------------------------------
 start small 70 20
 wait_for small "EXIT=2" || fail "small terminal accepted: $(screen small)"
