@@ -19,7 +19,7 @@ int RunMainSequence() {
   // The whole dialogue needs an 80x25 terminal; say so before anything is drawn.
   std::string error;
   if (!OpenTerminalConsole(error)) {
-    std::fprintf(stderr, "banklist: %s\n", error.c_str());
+    std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   CurrentConsole().SetCursorVisible(false);
