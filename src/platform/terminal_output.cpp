@@ -145,7 +145,8 @@ std::string TerminalOutput::Render(const TerminalFrame& frame) {
     if (cursor_row <= terminal_rows_ && cursor_column <= terminal_columns_)
       AdvanceTo(out, frame, cursor_row, cursor_column);
   }
-  const auto shape = [](int size) { return size >= 75 ? 2 : 4; };  // block or underline
+  // Full height is a block, the insert mode's half height a bar, anything lower an underline.
+  const auto shape = [](int size) { return size >= 75 ? 2 : size >= 40 ? 6 : 4; };
   if (full || shape(frame.CursorSize) != shape(sent_.CursorSize)) {
     out += "\x1b[";
     AppendNumber(out, shape(frame.CursorSize));

@@ -108,6 +108,10 @@ TEST_F(FrameTest, CursorStateIsSentWhenItChanges) {
   EXPECT_EQ(output.Render(frame), "\x1b[3;4H\x1b[?25h");
   frame.CursorSize = 100;
   EXPECT_EQ(output.Render(frame), "\x1b[2 q");
+  frame.CursorSize = 50;  // insert mode: a bar
+  EXPECT_EQ(output.Render(frame), "\x1b[6 q");
+  frame.CursorSize = 25;
+  EXPECT_EQ(output.Render(frame), "\x1b[4 q");
   frame.CursorVisible = false;
   EXPECT_EQ(output.Render(frame), "\x1b[?25l");
 }
