@@ -2,6 +2,7 @@
 
 #include <sys/file.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -24,6 +25,27 @@ std::string WithoutLineEnds(std::string text) {
   for (char& c : text)
     if (c == '\r' || c == '\n') c = ' ';
   return text;
+}
+
+// The number form of a 16-bit value into `text` (at least 8 bytes); returns its length.
+std::size_t NumberForm(int value, char* text) {
+  char digits[8];
+  std::size_t n = 0;
+  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude > 0);
+  std::size_t length = 0;
+  text[length++] = value < 0 ? '-' : ' ';
+  while (n > 0) text[length++] = digits[--n];
+  text[length++] = ' ';
+  return length;
+}
+
+bool IsControl(char c) {
+  const unsigned char byte = static_cast<unsigned char>(c);
+  return byte <= 31 || byte == 127 || byte == 255;
 }
 
 void WriteLine(const std::string& line) {
@@ -67,6 +89,8 @@ void OpenPrintFile(const std::string& device) {
   ClosePrintFile();
   PrintFile.File = CreateWorkFile(SessionSettings.TemporaryDirectory + "tavprint.tmp");
   if (PrintFile.File == nullptr) return;
+  // A large buffer: a table of many records is written in few system calls.
+  std::setvbuf(PrintFile.File, nullptr, _IOFBF, 1 << 16);
   // Keep other processes that honour advisory locks (the print program) away while writing.
   flock(fileno(PrintFile.File), LOCK_EX | LOCK_NB);
   WriteLine("DEVICE" + WithoutLineEnds(device));
@@ -109,13 +133,27 @@ void SetJustification(std::string& code) {
 }
 
 void WriteField(std::int16_t column, const std::string& text, std::int16_t advance) {
-  std::string cleaned = text;
-  for (char& c : cleaned) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte <= 31 || byte == 127 || byte == 255) c = ' ';
-  }
   if (PrintFile.LineCount >= PrintFile.PageLength) SetPageLength(PrintFile.PageLength);
-  WriteLine(NumberText(column) + "," + cleaned + "," + NumberText(advance));
+  if (std::FILE* file = PrintFile.File) {
+    // Written piece by piece into the file's buffer; only a text holding control characters is
+    // copied, to blank them.
+    char number[12];
+    std::size_t length = NumberForm(column, number);
+    number[length++] = ',';
+    fwrite_unlocked(number, 1, length, file);
+    if (std::find_if(text.begin(), text.end(), IsControl) == text.end()) {
+      fwrite_unlocked(text.data(), 1, text.size(), file);
+    } else {
+      std::string cleaned = text;
+      std::replace_if(cleaned.begin(), cleaned.end(), IsControl, ' ');
+      fwrite_unlocked(cleaned.data(), 1, cleaned.size(), file);
+    }
+    number[0] = ',';
+    length = 1 + NumberForm(advance, number + 1);
+    number[length++] = '\r';
+    number[length++] = '\n';
+    fwrite_unlocked(number, 1, length, file);
+  }
   if (advance != 0) PrintFile.LineCount = Clamped16(PrintFile.LineCount + advance);
 }
 
