@@ -84,12 +84,15 @@ void PrintRemittanceLine() {
 
   WriteField(34, FormatPicture("ZZZ9", PackedValue(record.Text(R::kOffice, R::kOfficeLength))), 0);
   WriteField(40, FormatPicture("ZZ9", TextValue(record.Text(R::kPre, R::kPreLength))), 0);
-  WriteField(44, record.Text(R::kName, R::kNameLength), 0);
+  // The longer texts reuse their buffers from one record to the next.
+  static std::string name, tax_id;
+  name.assign(record.Bytes.data() + R::kName, R::kNameLength);
+  WriteField(44, name, 0);
 
   // An ordering party without an identifier (prefix aside) is shown with the company's own.
-  const std::string tax_id = record.Text(R::kTaxId, R::kTaxIdLength);
-  const bool no_id = tax_id.find_first_not_of(' ', 2) == std::string::npos;
-  WriteField(75, no_id ? CompanyField(7).substr(0, 17) : tax_id, 0);
+  tax_id.assign(record.Bytes.data() + R::kTaxId, R::kTaxIdLength);
+  if (tax_id.find_first_not_of(' ', 2) == std::string::npos) tax_id.assign(CompanyField(7), 0, 17);
+  WriteField(75, tax_id, 0);
 
   WriteField(93, FormatPicture("ZZ9", TextValue(record.Text(R::kSuf, R::kSufLength))), 1);
 }
