@@ -27,7 +27,7 @@ done
 # The demo installation must bring its remittance file (or the dictionary to create it).
 "$source/scripts/assemble-demo.sh" "$build" "$work/probe" >/dev/null 2>&1
 shopt -s nullglob nocaseglob
-data=("$work/probe/root/DADES/"tremeses* "$work/probe/root/ddf/"tremeses.xdf)
+data=("$work/probe/root/DADES/"tremeses* "$work/probe/root/ddf/"tremeses.xd[f])
 shopt -u nullglob nocaseglob
 if [ ${#data[@]} -eq 0 ]; then
   echo "the demo installation has no remittance data yet"
