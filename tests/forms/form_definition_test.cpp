@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "../support/temp_dir.h"
@@ -252,6 +254,53 @@ TEST_F(FormDefinitionTest, MissingOrUnreadableFileLoadsNothing) {
   ::mkdir((dir.Path() + "FORMS/BANKLIST.TPN").c_str(), 0755);  // a directory, not a file
   EXPECT_FALSE(LoadFormDefinitionFile(FormDefinitionPath()));
   EXPECT_EQ(ScreenCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ReadSource(const std::string& relative) {
+  std::ifstream in(std::string(BANKLIST_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The demo installation's form: the answer is the first field of screen 1, an option field with
+// the codes N and S, left with Enter or Esc; its texts are translated by the demo's language file.
+TEST_F(FormDefinitionTest, DemoFormAndItsTranslations) {
+  const std::string form = ReadSource("demo/root/FORMS/BANKLIST.TPN");
+  ASSERT_FALSE(form.empty());
+  ::mkdir((dir.Path() + "LOCALE").c_str(), 0755);
+  dir.Write("LOCALE/BANKLIST.LNG", ReadSource("demo/locale/30-form.lng"));
+  struct Case {
+    const char* language;
+    const char* label;
+    const char* options;
+  } cases[] = {
+      {"CAT", "Imprimir la taula de remeses? ", "|N,No|S,S\xa1"},
+      {"SPA", "\xa8" "Imprimir la tabla de remesas? ", "|N,No|S,S\xa1"},
+      {"GLG", "Imprimir a t\xa0" "boa de remesas? ", "|N,Non|S,Si"},
+      {"OCI", "Imprimir eth tabl\x8a" "u de remesas? ", "|N,Non|S,\xe3" "c"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    SessionSettings.LanguageCode = c.language;
+    LoadFormDefinitionText(form);
+    ASSERT_TRUE(FormScreenUsable(1));
+    EXPECT_EQ(FormScreen(1)->ScreenExitKeys, "d,1b");
+    const FieldDefinition* answer = FormField(1, 1);
+    EXPECT_EQ(answer->FieldLabel, c.label);
+    EXPECT_EQ(answer->FieldOptions, c.options);
+    EXPECT_EQ(answer->FieldWidth, 1);
+    EXPECT_EQ(answer->FieldFlags, 0);
+    EXPECT_EQ(answer->FieldValue, " ");
+    // The other fields are shown only.
+    for (short f = 2; f <= FormScreen(1)->ScreenFieldCount; ++f)
+      EXPECT_EQ(FormField(1, f)->FieldFlags & kFieldDisplayOnly, kFieldDisplayOnly);
+    EXPECT_EQ(BrowseCount(), 0);
+  }
 }
 
 }  // namespace
