@@ -50,8 +50,7 @@ bool InPath(const std::string& program) {
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
     if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
     start = end + 1;
   }
