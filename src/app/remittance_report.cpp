@@ -23,7 +23,7 @@ void RemittanceRecord::SetText(std::size_t offset, std::size_t length, const std
 
 namespace {
 
-// The page layout: heading, column and width of each of the seven columns of the table.
+// The page layout: heading and column of each of the seven columns of the table.
 struct TableColumn {
   const char* Heading;
   std::int16_t Column;
