@@ -75,15 +75,23 @@ void PrintRemittanceLine() {
   const RemittanceRecord& record = RemittanceRecordArea;
   using R = RemittanceRecord;
 
-  const std::string number = record.Text(R::kNumberHigh, 1) + record.Text(R::kNumberLow, 1);
-  WriteField(1, FormatPicture(LongRemittanceNumbers ? "ZZ9" : "Z9", PackedValue(number)), 0);
+  // Masks and the IBAN buffer are made once; the loop runs for every record of the file.
+  static const std::string kTwoDigits = "Z9", kThreeDigits = "ZZ9", kFourDigits = "ZZZ9";
+  static std::string iban;
 
-  std::string iban = "ES00" + UnpackDigits(record.Text(R::kAccount, R::kAccountLength));
+  const std::string number = record.Text(R::kNumberHigh, 1) + record.Text(R::kNumberLow, 1);
+  WriteField(1, FormatPicture(LongRemittanceNumbers ? kThreeDigits : kTwoDigits,
+                              PackedValue(number)), 0);
+
+  iban.assign("ES00");
+  iban += UnpackDigits(record.Text(R::kAccount, R::kAccountLength));
   CheckIban(iban);  // writes the computed check digits over "00"; the record prints either way
   WriteField(4, iban, 0);
 
-  WriteField(34, FormatPicture("ZZZ9", PackedValue(record.Text(R::kOffice, R::kOfficeLength))), 0);
-  WriteField(40, FormatPicture("ZZ9", TextValue(record.Text(R::kPre, R::kPreLength))), 0);
+  WriteField(34, FormatPicture(kFourDigits, PackedValue(record.Text(R::kOffice, R::kOfficeLength))),
+             0);
+  WriteField(40, FormatPicture(kThreeDigits, TextValue(record.Text(R::kPre, R::kPreLength))), 0);
+
   // The longer texts reuse their buffers from one record to the next.
   static std::string name, tax_id;
   name.assign(record.Bytes.data() + R::kName, R::kNameLength);
@@ -94,5 +102,5 @@ void PrintRemittanceLine() {
   if (tax_id.find_first_not_of(' ', 2) == std::string::npos) tax_id.assign(CompanyField(7), 0, 17);
   WriteField(75, tax_id, 0);
 
-  WriteField(93, FormatPicture("ZZ9", TextValue(record.Text(R::kSuf, R::kSufLength))), 1);
+  WriteField(93, FormatPicture(kThreeDigits, TextValue(record.Text(R::kSuf, R::kSufLength))), 1);
 }
