@@ -773,7 +773,7 @@ short Open(void* position_block, const void* key_buffer, unsigned char key_lengt
   if (status == StatusSuccess && !PrepareHandle(*h)) status = StatusNotOurFile;
   if (status == StatusSuccess) {
     Exec(h->db, mode == OpenAccelerated ? "PRAGMA synchronous = NORMAL" : "PRAGMA synchronous = FULL");
-    StartWalWatch(path, h->watch);
+    StartWalWatch(h->db, h->watch);
   }
   if (status != StatusSuccess) {
     CloseHandle(*h);

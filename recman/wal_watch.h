@@ -1,24 +1,26 @@
-// A cheap test of "has anything been committed to this database since I last looked": a read-only
-// mapping of the header of the database's WAL index ("<file>-shm"), which every commit rewrites.
+// A cheap test of "has anything been committed to this database since I last looked": the header
+// of the database's WAL index, which every commit rewrites, read through the connection's own
+// shared-memory mapping (opening the -shm file separately would drop SQLite's locks on it, since
+// closing any descriptor of a file releases the process's POSIX locks on that file).
 // Used to let Get Next/Previous continue an open statement instead of seeking again.
 #ifndef RECMAN_WAL_WATCH_H
 #define RECMAN_WAL_WATCH_H
 
 #include <cstddef>
-#include <string>
+
+struct sqlite3;
 
 namespace recman {
 
 inline constexpr std::size_t kWalHeaderBytes = 96;  // both copies of the WAL index header
 
 struct WalWatch {
-  const unsigned char* header = nullptr;  // mapped, nullptr when not available
-  std::size_t mapped = 0;
+  const volatile unsigned char* header = nullptr;  // SQLite's mapping; nullptr when not available
 };
 
-// Maps the header of "<data_path>-shm" when the file exists and is large enough; call it while a
-// connection of this process has the database open, so that nobody truncates the file.
-void StartWalWatch(const std::string& data_path, WalWatch& watch);
+// Finds the mapping of `db`'s WAL index; call it after a first read, once the index exists. The
+// mapping lives as long as the connection.
+void StartWalWatch(sqlite3* db, WalWatch& watch);
 void StopWalWatch(WalWatch& watch);
 
 // Copies the current header into `out` (kWalHeaderBytes). False when the watch is not available.
