@@ -51,8 +51,8 @@
 //   key number gives StatusKeyNumberChanged, no position StatusInvalidPositioning. Duplicates come in
 //   insertion order. After Delete the pair stays, so Next/Previous reach the neighbours.
 // - A failed operation changes neither the position nor the buffers (except *data_length on 22).
-// - Locks: a single-record lock belongs to its position block; the next locking read, Update, Delete,
-//   Unlock, Close or Reset releases it, and the kernel releases it when the process dies. A no-wait
+// - Locks: a single-record lock belongs to its position block; the next locking read (whether or not
+//   it gets its own lock), Update, Delete, Unlock, Close or Reset releases it, and the kernel releases it when the process dies. A no-wait
 //   lock on a record another block holds gives StatusRecordLocked (84); the wait bias waits. Update or
 //   Delete of a record another block has locked gives 84. Reads without a lock bias never wait.
 //   Another writer holding the file beyond a short wait gives StatusFileLocked (85); an exclusive open
