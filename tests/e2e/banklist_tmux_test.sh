@@ -24,25 +24,22 @@ for program in src/app/banklist tools/tavprint/tavprint; do
   [ -x "$build/$program" ] || { echo "FAIL: $build/$program is not built"; exit 1; }
 done
 
-# The demo installation must bring its remittance file (or the dictionary to create it).
-"$source/scripts/assemble-demo.sh" "$build" "$work/probe" >/dev/null 2>&1
+# One demo installation, copied for every run. It must bring its remittance file (or the
+# dictionary to create it).
+"$source/scripts/assemble-demo.sh" "$build" "$work/demo" >"$work/demo.assemble" 2>&1 ||
+  { echo "FAIL: assembling the demo failed: $(cat "$work/demo.assemble")"; exit 1; }
 shopt -s nullglob nocaseglob
-data=("$work/probe/root/DADES/"tremeses* "$work/probe/root/ddf/"tremeses.xd[f])
+data=("$work/demo/root/DADES/"tremeses* "$work/demo/root/ddf/"tremeses.xd[f])
 shopt -u nullglob nocaseglob
 if [ ${#data[@]} -eq 0 ]; then
   echo "the demo installation has no remittance data yet"
   exit 77
 fi
-rm -rf "$work/probe"
+# The print program writes its pages into a file of the root directory (the current one).
+sed -i 's/^Sortida=.*\r$/Sortida=.\/LLISTAT.TXT\r/' "$work/demo/tmp/KeloTerm.ini"
 
-# A fresh demo installation for each run: $work/NAME.
-assemble() {
-  local install=$work/$1
-  "$source/scripts/assemble-demo.sh" "$build" "$install" >"$work/$1.assemble" 2>&1 ||
-    { fail "$1: assembling the demo failed: $(cat "$work/$1.assemble")"; return 1; }
-  # The print program writes its pages into a file of the root directory (the current one).
-  sed -i 's/^Sortida=.*\r$/Sortida=.\/LLISTAT.TXT\r/' "$install/tmp/KeloTerm.ini"
-}
+# A fresh copy of the demo installation for each run: $work/NAME.
+assemble() { cp -a "$work/demo" "$work/$1"; }
 
 # Starts banklist on installation NAME; when it ends the shell shows its exit status.
 start() {
