@@ -68,9 +68,16 @@ struct Handle {
   Row row;  // scratch, kept to reuse its buffers
 };
 
+void CloseHandle(Handle& h);
+
 struct Engine {
   std::vector<std::unique_ptr<Handle>> slots;
   std::uint32_t next_generation = 1;
+  // A program that ends without Reset still closes its files (and rolls back open transactions).
+  ~Engine() {
+    for (auto& slot : slots)
+      if (slot) CloseHandle(*slot);
+  }
 };
 
 Engine& TheEngine() {
