@@ -10,6 +10,7 @@
 
 #include "platform/codepage.h"
 #include "platform/console_memory.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -56,24 +57,6 @@ unsigned char ScanCodeOf(unsigned char c) {
     case ' ': return 0x39;
     default: return 0;
   }
-}
-
-// Path of an executable program found in PATH, empty when there is none.
-std::string FindProgram(const char* name) {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return {};
-  std::string list = path;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t end = list.find(':', start);
-    if (end == std::string::npos) end = list.size();
-    std::string dir = list.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    const std::string candidate = dir + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
 }
 
 // Output of a clipboard program (at most 1 MiB); false when it could not run or failed.
@@ -123,16 +106,16 @@ bool ReadDesktopClipboard(std::string& text) {
   std::string output;
   bool ok = false;
   if (std::getenv("WAYLAND_DISPLAY") != nullptr) {
-    const std::string p = FindProgram("wl-paste");
+    const std::string p = FindInPath("wl-paste");
     if (!p.empty()) ok = RunClipboardProgram(p, {"--no-newline"}, output);
   }
   if (!ok && std::getenv("DISPLAY") != nullptr) {
-    std::string p = FindProgram("xclip");
+    std::string p = FindInPath("xclip");
     if (!p.empty()) {
       output.clear();
       ok = RunClipboardProgram(p, {"-selection", "clipboard", "-o"}, output);
     }
-    if (!ok && !(p = FindProgram("xsel")).empty()) {
+    if (!ok && !(p = FindInPath("xsel")).empty()) {
       output.clear();
       ok = RunClipboardProgram(p, {"--clipboard", "--output"}, output);
     }

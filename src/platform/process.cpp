@@ -19,12 +19,13 @@ std::function<void()> g_suspend;
 std::function<void()> g_resume;
 std::vector<std::function<void()>> g_end_handlers;
 
-// Finds the program of a command line: as a path when it has a directory part, else in PATH.
+// Finds the program of a command line: as a path when it has a directory part, else in PATH
+// (matched without regard to case like any other path).
 std::string ResolveProgram(const std::string& word) {
   const std::string native = NativePath(word);
   if (native.find('/') != std::string::npos) return native;
   const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  const std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
   std::size_t start = 0;
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
@@ -45,6 +46,21 @@ std::string EnvironmentValue(const char* name) {
 }
 
 bool ChangeDirectory(const std::string& path) { return chdir(NativePath(path).c_str()) == 0; }
+
+std::string FindInPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  const std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
+    const std::string candidate = dir + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return {};
+}
 
 std::vector<std::string> SplitCommandLine(const std::string& command_line) {
   std::vector<std::string> words;

@@ -18,6 +18,10 @@ bool ChangeDirectory(const std::string& path);
 // could not be started.
 int RunCommandLine(const std::string& command_line);
 
+// Full path of the executable `name` (native) in one of the PATH directories ("/usr/bin:/bin"
+// when PATH is unset), or empty when there is none.
+std::string FindInPath(const std::string& name);
+
 // Splits a command line into its words (exposed for tests).
 std::vector<std::string> SplitCommandLine(const std::string& command_line);
 

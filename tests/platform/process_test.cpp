@@ -34,6 +34,12 @@ TEST(Process, RunsAProgramFoundWithoutRegardToCaseAndRunsTheHooks) {
   std::getline(out, line);
   EXPECT_EQ(line, "x y");
   EXPECT_EQ(RunCommandLine(dir + "\\MISSING"), -1);
+  const std::string old_path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", ("/nonexistent::" + dir).c_str(), 1);
+  EXPECT_EQ(FindInPath("tavprint"), dir + "/tavprint");
+  EXPECT_EQ(FindInPath("out"), "");  // not executable
+  EXPECT_EQ(RunCommandLine("TAVPRINT"), 3);  // found in PATH without regard to case
+  setenv("PATH", old_path.c_str(), 1);
   EXPECT_EQ(RunCommandLine(""), -1);
   SetChildProgramHooks(nullptr, nullptr);
   std::system(("rm -rf " + dir).c_str());

@@ -17,6 +17,7 @@
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -43,19 +44,7 @@ int Run(const std::vector<std::string>& words) {
   return WEXITSTATUS(status) == 127 ? -1 : WEXITSTATUS(status);
 }
 
-bool InPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
-    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
+bool InPath(const std::string& program) { return !FindInPath(program).empty(); }
 
 // One $BROWSER entry through the shell, with the page as its first argument.
 int RunBrowserEntry(const std::string& entry, const std::string& page) {
