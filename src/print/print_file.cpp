@@ -102,7 +102,11 @@ void SetPageLength(std::int16_t lines) {
   PrintFile.LineCount = 0;
 }
 
-void WriteCommand(const std::string& command) { WriteLine("*" + WithoutLineEnds(command)); }
+void WriteCommand(const std::string& command) {
+  std::string line = "*";
+  line += WithoutLineEnds(command);
+  WriteLine(line);
+}
 
 void SetJustification(std::string& code) {
   const std::size_t first = code.find_first_not_of(' ');

@@ -88,9 +88,10 @@ TEST(ReadIniValue, RandomBytesNeverCrash) {
 
 TEST(ReadIniValue, LongLinesAndLargeFiles) {
   TempDir dir;
-  std::string big = "[S]\r\n" + std::string(1 << 20, 'x') + "\r\n";
-  for (int i = 0; i < 20000; ++i) big += "X" + std::to_string(i) + "=v\r\n";
-  big += "K=" + std::string(100000, 'y') + "\r\n";
+  std::string big = "[S]\r\n";
+  big.append(1 << 20, 'x').append("\r\n");
+  for (int i = 0; i < 20000; ++i) big.append("X").append(std::to_string(i)).append("=v\r\n");
+  big.append("K=").append(100000, 'y').append("\r\n");
   const std::string file = dir.Write("big.ini", big);
   EXPECT_EQ(ReadIniValue(file, "S", "K"), std::string(100000, 'y'));
   EXPECT_EQ(ReadIniValue(file, "S", "X19999"), "v");

@@ -377,7 +377,7 @@ TEST_F(FormDriverTest, PrintDialogueAnswers) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.keys);
     LoadFormDefinitionText(form);
-    FormField(1, 1)->FieldValue = "S";  // blanked before the form runs
+    FormField(1, 1)->FieldValue.assign(1, 'S');  // blanked before the form runs
     Keys(c.keys);
     EXPECT_EQ(RunPrintDialogue(), c.answer);
     EXPECT_EQ(WindowState.WindowDepth, 0);
