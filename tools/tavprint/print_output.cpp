@@ -12,6 +12,7 @@
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -34,20 +35,7 @@ bool WriteAll(int fd, const std::string& text) {
 }
 
 // True when `program` is an executable file in one of the PATH directories.
-bool InPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return false;
-  std::string dirs = path;
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
-    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
+bool InPath(const std::string& program) { return !FindInPath(program).empty(); }
 
 // Runs `argv` with `text` on its standard input and waits for it. Returns -1 when it could not be
 // started (127 from the child means the program was not found), otherwise its exit status.
