@@ -19,21 +19,29 @@ std::function<void()> g_suspend;
 std::function<void()> g_resume;
 std::vector<std::function<void()>> g_end_handlers;
 
+// The directories of PATH in order ("/usr/bin:/bin" when it is unset; an empty entry is ".").
+std::vector<std::string> PathDirectories() {
+  const char* path = std::getenv("PATH");
+  const std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  std::vector<std::string> list;
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    list.push_back(end > start ? dirs.substr(start, end - start) : std::string("."));
+    start = end + 1;
+  }
+  return list;
+}
+
 // Finds the program of a command line: as a path when it has a directory part, else in PATH
 // (matched without regard to case like any other path).
 std::string ResolveProgram(const std::string& word) {
   const std::string native = NativePath(word);
   if (native.find('/') != std::string::npos) return native;
-  const char* path = std::getenv("PATH");
-  const std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
+  for (const std::string& dir : PathDirectories()) {
     const std::string candidate = NativePath(Utf8ToCp850(dir + "/") + word);
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
   }
   return native;
 }
@@ -48,16 +56,9 @@ std::string EnvironmentValue(const char* name) {
 bool ChangeDirectory(const std::string& path) { return chdir(NativePath(path).c_str()) == 0; }
 
 std::string FindInPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  const std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
+  for (const std::string& dir : PathDirectories()) {
     const std::string candidate = dir + "/" + name;
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
   }
   return {};
 }
