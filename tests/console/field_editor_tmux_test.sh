@@ -5,15 +5,7 @@
 # Exits 77 (skipped) when tmux is not installed.
 set -u
 demo=$1
-command -v tmux >/dev/null 2>&1 || { echo "tmux not installed"; exit 77; }
-
-socket=banklist_field_test_$$
-work=$(mktemp -d)
-tmux_() { tmux -L "$socket" -f /dev/null "$@"; }
-cleanup() { tmux_ kill-server >/dev/null 2>&1; rm -rf "$work"; }
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/tmux_support.sh" field_test
 
 screen() { tmux_ capture-pane -p -t field; }
 # Waits until the pane shows the text (fixed string); false after about 10 seconds.

@@ -4,15 +4,7 @@
 # normal state at the end and after SIGTERM. Exits 77 (skipped) when tmux is not installed.
 set -u
 demo=$1
-command -v tmux >/dev/null 2>&1 || { echo "tmux not installed"; exit 77; }
-
-socket=banklist_console_test_$$
-work=$(mktemp -d)
-tmux_() { tmux -L "$socket" -f /dev/null "$@"; }
-cleanup() { tmux_ kill-server >/dev/null 2>&1; rm -rf "$work"; }
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/tmux_support.sh" console_test
 
 # Starts the demo in a fresh window of the given size; after it ends the shell prints its exit
 # status and the terminal's line discipline flags.

@@ -10,15 +10,7 @@ set -u
 build=$1
 source=$2
 golden=$source/tests/e2e/golden
-command -v tmux >/dev/null 2>&1 || { echo "tmux not installed"; exit 77; }
-
-socket=banklist_e2e_test_$$
-work=$(mktemp -d)
-tmux_() { tmux -u -L "$socket" -f /dev/null "$@"; }
-cleanup() { tmux_ kill-server >/dev/null 2>&1; rm -rf "$work"; }
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/tmux_support.sh" e2e_test
 
 for program in src/app/banklist tools/tavprint/tavprint; do
   [ -x "$build/$program" ] || { echo "FAIL: $build/$program is not built"; exit 1; }
@@ -32,8 +24,8 @@ shopt -s nullglob nocaseglob
 data=("$work/demo/root/DADES/"tremeses* "$work/demo/root/ddf/"tremeses.xd[f])
 shopt -u nullglob nocaseglob
 if [ ${#data[@]} -eq 0 ]; then
-  echo "the demo installation has no remittance data yet"
-  exit 77
+  echo "FAIL: the demo installation has no remittance data: $(cat "$work/demo.assemble")"
+  exit 1
 fi
 # The print program writes its pages into a file of the root directory (the current one).
 sed -i 's/^Sortida=.*\r$/Sortida=.\/LLISTAT.TXT\r/' "$work/demo/tmp/KeloTerm.ini"
