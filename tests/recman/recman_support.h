@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "recman/recman.h"
+#include "tests/support/spec_block.h"
 
 namespace recman_test {
 
@@ -34,40 +35,9 @@ class ScratchDir {
   std::string path_;
 };
 
-struct Segment {
-  int position;  // from 1
-  int length;
-  unsigned flags = 0;
-  unsigned char type = 0;
-};
-
-inline void PutWord(std::string& s, std::size_t at, unsigned v) {
-  s[at] = static_cast<char>(v & 0xff);
-  s[at + 1] = static_cast<char>((v >> 8) & 0xff);
-}
-
-// A FileSpecificationBlock; the segmented flag is set on every segment but the last of a key.
-inline std::string MakeSpec(int record_length, const std::vector<std::vector<Segment>>& keys,
-                            const std::string& alternate = "", unsigned file_flags = 0) {
-  std::string s(16, '\0');
-  PutWord(s, 0, static_cast<unsigned>(record_length));
-  PutWord(s, 2, 1024);
-  PutWord(s, 4, static_cast<unsigned>(keys.size()));
-  PutWord(s, 10, file_flags);
-  for (const auto& key : keys) {
-    for (std::size_t i = 0; i < key.size(); ++i) {
-      std::string seg(16, '\0');
-      PutWord(seg, 0, static_cast<unsigned>(key[i].position));
-      PutWord(seg, 2, static_cast<unsigned>(key[i].length));
-      unsigned flags = key[i].flags;
-      if (i + 1 < key.size()) flags |= KeySegmented;
-      PutWord(seg, 4, flags);
-      seg[10] = static_cast<char>(key[i].type);
-      s += seg;
-    }
-  }
-  return s + alternate;
-}
+using test_support::MakeSpec;
+using test_support::PutWord;
+using test_support::Segment;
 
 // An alternate collating sequence block: signature, name, table.
 inline std::string MakeAlternate(const std::string& name, const unsigned char (&table)[256]) {
