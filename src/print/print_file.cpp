@@ -8,6 +8,7 @@
 
 #include "config/session.h"
 #include "format/numeric_value.h"
+#include "platform/paths.h"
 #include "platform/work_files.h"
 
 PrintFileState PrintFile;
@@ -27,7 +28,11 @@ std::string WithoutLineEnds(std::string text) {
   return text;
 }
 
-// The number form of a 16-bit value into `text` (at least 8 bytes); returns its length.
+// The longest number form of a 16-bit value: sign, five digits, blank.
+constexpr std::size_t kNumberFormMost = 7;
+
+// The number form of a 16-bit value into `text` (room for kNumberFormMost bytes); returns its
+// length.
 std::size_t NumberForm(int value, char* text) {
   char digits[8];
   std::size_t n = 0;
@@ -87,7 +92,12 @@ void ResetPrintFile() {
 
 void OpenPrintFile(const std::string& device) {
   ClosePrintFile();
-  PrintFile.File = CreateWorkFile(SessionSettings.TemporaryDirectory + "tavprint.tmp");
+  // A file left by an earlier run is removed rather than truncated: on file systems that delay
+  // block allocation, a file truncated and written anew is forced to the disk when it is closed,
+  // which costs a table run more than its writing. The new file is owner-only in any case.
+  const std::string path = SessionSettings.TemporaryDirectory + "tavprint.tmp";
+  RemoveFile(path);
+  PrintFile.File = CreateWorkFile(path);
   if (PrintFile.File == nullptr) return;
   // A large buffer: a table of many records is written in few system calls.
   std::setvbuf(PrintFile.File, nullptr, _IOFBF, 1 << 16);
@@ -139,24 +149,21 @@ void SetJustification(std::string& code) {
 void WriteField(std::int16_t column, const std::string& text, std::int16_t advance) {
   if (PrintFile.LineCount >= PrintFile.PageLength) SetPageLength(PrintFile.PageLength);
   if (std::FILE* file = PrintFile.File) {
-    // Written piece by piece into the file's buffer; only a text holding control characters is
-    // copied, to blank them.
-    char number[12];
-    std::size_t length = NumberForm(column, number);
-    number[length++] = ',';
-    fwrite_unlocked(number, 1, length, file);
-    if (std::find_if(text.begin(), text.end(), IsControl) == text.end()) {
-      fwrite_unlocked(text.data(), 1, text.size(), file);
-    } else {
-      std::string cleaned = text;
-      std::replace_if(cleaned.begin(), cleaned.end(), IsControl, ' ');
-      fwrite_unlocked(cleaned.data(), 1, cleaned.size(), file);
-    }
-    number[0] = ',';
-    length = 1 + NumberForm(advance, number + 1);
-    number[length++] = '\r';
-    number[length++] = '\n';
-    fwrite_unlocked(number, 1, length, file);
+    // The line is put together in a buffer kept from one field to the next and handed to the
+    // file in one call: a report writes several fields for every record. Control characters
+    // are blanked on the way.
+    static std::string line;
+    const std::size_t most = 2 * kNumberFormMost + 4 + text.size();
+    if (line.size() < most) line.resize(most);
+    char* const start = line.data();
+    char* out = start + NumberForm(column, start);
+    *out++ = ',';
+    for (const char c : text) *out++ = IsControl(c) ? ' ' : c;
+    *out++ = ',';
+    out += NumberForm(advance, out);
+    *out++ = '\r';
+    *out++ = '\n';
+    fwrite_unlocked(start, 1, static_cast<std::size_t>(out - start), file);
   }
   if (advance != 0) PrintFile.LineCount = Clamped16(PrintFile.LineCount + advance);
 }

@@ -3,8 +3,9 @@
 // a device, pages and fields at columns, and read afterwards by the print program (tavprint).
 //
 // File: SessionSettings.TemporaryDirectory + "tavprint.tmp", created owner-only without following
-// a symbolic link, truncated when it exists. 8-bit text, bytes as the program holds them (code
-// page 850). Every line ends with CR LF (bytes 13 10); no line holds a CR or LF of its own.
+// a symbolic link; an existing one (or a symbolic link of that name) is removed first. 8-bit
+// text, bytes as the program holds them (code page 850). Every line ends with CR LF (bytes 13 10);
+// no line holds a CR or LF of its own.
 //
 // A number <n> is always written as: a sign position (blank for 0 and positive numbers, "-" for
 // negative ones), the decimal digits without leading zeros, one trailing blank:
