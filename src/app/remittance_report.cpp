@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "app/remittance_numbers.h"
 #include "bank/iban.h"
 #include "config/company.h"
 #include "config/language.h"
-#include "format/calendar.h"
 #include "format/numeric_value.h"
 #include "format/picture.h"
 #include "print/print_file.h"
@@ -37,10 +37,31 @@ constexpr std::int16_t kLastDetailLine = 60;  // a header is due once LineCount 
 constexpr int kTitleWidth = 96;
 
 // A decimal text's value, as the report formats it.
-double TextValue(const std::string& text) { return NumericValue(text); }
+double TextValue(const RemittanceRecord& record, std::size_t offset, std::size_t length) {
+  return NumericValue(std::string_view(record.Bytes.data() + offset, length));
+}
 
-// The numeric value of packed digits.
-double PackedValue(const std::string& packed) { return NumericValue(UnpackDigits(packed)); }
+// The two digits of a packed byte, as UnpackDigits gives them.
+int PackedPair(char byte) { return (static_cast<unsigned char>(byte) & 127) % 100; }
+
+// The numeric value of the digits of packed bytes, taken digit by digit as NumericValue reads
+// them, without the digit text in between (the report reads three packed fields per record).
+double PackedValue(const char* packed, std::size_t length) {
+  double value = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    value = value * 10 + PackedPair(packed[i]) / 10;
+    value = value * 10 + PackedPair(packed[i]) % 10;
+  }
+  return value;
+}
+
+// Appends the digits of `length` packed bytes from `packed`, as UnpackDigits gives them.
+void AppendPackedDigits(std::string& text, const char* packed, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    text += static_cast<char>('0' + PackedPair(packed[i]) / 10);
+    text += static_cast<char>('0' + PackedPair(packed[i]) % 10);
+  }
+}
 
 std::int16_t ClampColumn(long column) {
   return static_cast<std::int16_t>(
@@ -79,28 +100,28 @@ void PrintRemittanceLine() {
   static const std::string kTwoDigits = "Z9", kThreeDigits = "ZZ9", kFourDigits = "ZZZ9";
   static std::string iban;
 
-  const std::string number = record.Text(R::kNumberHigh, 1) + record.Text(R::kNumberLow, 1);
+  const char* bytes = record.Bytes.data();
+  const char number[2] = {bytes[R::kNumberHigh], bytes[R::kNumberLow]};
   WriteField(1, FormatPicture(LongRemittanceNumbers ? kThreeDigits : kTwoDigits,
-                              PackedValue(number)), 0);
+                              PackedValue(number, sizeof number)), 0);
 
   iban.assign("ES00");
-  iban += UnpackDigits(record.Text(R::kAccount, R::kAccountLength));
+  AppendPackedDigits(iban, bytes + R::kAccount, R::kAccountLength);
   CheckIban(iban);  // writes the computed check digits over "00"; the record prints either way
   WriteField(4, iban, 0);
 
-  WriteField(34, FormatPicture(kFourDigits, PackedValue(record.Text(R::kOffice, R::kOfficeLength))),
-             0);
-  WriteField(40, FormatPicture(kThreeDigits, TextValue(record.Text(R::kPre, R::kPreLength))), 0);
+  WriteField(34, FormatPicture(kFourDigits, PackedValue(bytes + R::kOffice, R::kOfficeLength)), 0);
+  WriteField(40, FormatPicture(kThreeDigits, TextValue(record, R::kPre, R::kPreLength)), 0);
 
   // The longer texts reuse their buffers from one record to the next.
   static std::string name, tax_id;
-  name.assign(record.Bytes.data() + R::kName, R::kNameLength);
+  name.assign(bytes + R::kName, R::kNameLength);
   WriteField(44, name, 0);
 
   // An ordering party without an identifier (prefix aside) is shown with the company's own.
-  tax_id.assign(record.Bytes.data() + R::kTaxId, R::kTaxIdLength);
+  tax_id.assign(bytes + R::kTaxId, R::kTaxIdLength);
   if (tax_id.find_first_not_of(' ', 2) == std::string::npos) tax_id.assign(CompanyField(7), 0, 17);
   WriteField(75, tax_id, 0);
 
-  WriteField(93, FormatPicture(kThreeDigits, TextValue(record.Text(R::kSuf, R::kSufLength))), 1);
+  WriteField(93, FormatPicture(kThreeDigits, TextValue(record, R::kSuf, R::kSufLength)), 1);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "config/ini.h"
 #include "platform/process.h"
@@ -55,23 +56,26 @@ double PowerOfTen(long exponent) {
   return std::pow(10.0, static_cast<double>(exponent));
 }
 
-// Decimal digits of a whole, non-negative, finite number, without leading zeros (empty for 0).
-std::string DigitsOf(double n) {
+// Room for the digits of any double (the largest has 309).
+constexpr std::size_t kDigitsRoom = 400;
+
+// Decimal digits of a whole, non-negative, finite number, without leading zeros (empty for 0),
+// written into `buffer`; the view points into it.
+std::string_view DigitsOf(double n, char (&buffer)[kDigitsRoom]) {
   if (n < 1.8e19) {
     std::uint64_t v = static_cast<std::uint64_t>(n);
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
+    char* const end = buffer + kDigitsRoom;
     char* start = end;
     while (v != 0) {
       *--start = static_cast<char>('0' + v % 10);
       v /= 10;
     }
-    return std::string(start, end);
+    return std::string_view(start, static_cast<std::size_t>(end - start));
   }
-  char buffer[400];  // the largest double has 309 digits
-  const int length = std::snprintf(buffer, sizeof buffer, "%.0f", n);
-  return length > 0 && length < static_cast<int>(sizeof buffer) ? std::string(buffer, length)
-                                                                : std::string();
+  const int length = std::snprintf(buffer, kDigitsRoom, "%.0f", n);
+  return length > 0 && length < static_cast<int>(kDigitsRoom)
+             ? std::string_view(buffer, static_cast<std::size_t>(length))
+             : std::string_view();
 }
 
 }  // namespace
@@ -86,7 +90,8 @@ std::string FormatPicture(const std::string& mask, double value) {
   // Mask analysis. Positions p count from 1; mask[p - 1] is position p.
   const long length = static_cast<long>(mask.size());
   if (!std::isfinite(value)) return std::string(mask.size(), '!');
-  const bool is_signed = mask.find_first_of("-+") != std::string::npos;
+  const bool is_signed =
+      std::any_of(mask.begin(), mask.end(), [](char c) { return c == '-' || c == '+'; });
   const std::size_t point = mask.find('.');
   long after_point = 0;  // digit and sign positions after the point
   long decimals = 0;
@@ -105,12 +110,13 @@ std::string FormatPicture(const std::string& mask, double value) {
   if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) == 1.0)) whole += 1.0;
   const bool negative = value < 0;
 
-  const std::string digits = DigitsOf(whole);
+  char digits_buffer[kDigitsRoom];
+  const std::string_view digits = DigitsOf(whole, digits_buffer);
   const long digit_count = static_cast<long>(digits.size());
   const long integer_digits = digit_count - decimals;
   // The digits from position w on are all zeros exactly when w > last_non_zero.
   const std::size_t last_nz = digits.find_last_not_of('0');
-  const long last_non_zero = last_nz == std::string::npos ? 0 : static_cast<long>(last_nz) + 1;
+  const long last_non_zero = last_nz == std::string_view::npos ? 0 : static_cast<long>(last_nz) + 1;
   auto digit_at = [&](long w) -> char { return w >= 1 && w <= digit_count ? digits[w - 1] : 0; };
 
   std::string out = mask;
