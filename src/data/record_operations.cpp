@@ -124,13 +124,15 @@ short ReadWithLockWait(short operation, short slot_number) {
   short status = 0;
   for (;;) {
     if (attempt == 1) message_open = ShowWindowedMessage(24, LockedFileText());
-    unsigned char data[kDataBufferSize] = {};
-    if (slot.RecordArea != nullptr) {
-      const std::size_t n = std::min<std::size_t>(
-          {slot.RecordAreaSize, static_cast<std::size_t>(std::max(slot.RecordLength, 0)),
-           static_cast<std::size_t>(kDataBufferSize)});
-      std::memcpy(data, slot.RecordArea, n);
-    }
+    // The call is offered RecordLength bytes, so only they are prepared: the record area's
+    // bytes, zeros after them. The rest of the buffer is never read or written.
+    unsigned char data[kDataBufferSize];
+    const std::size_t offered = std::min<std::size_t>(
+        static_cast<std::size_t>(std::max(slot.RecordLength, 0)), kDataBufferSize);
+    const std::size_t n =
+        slot.RecordArea != nullptr ? std::min<std::size_t>(slot.RecordAreaSize, offered) : 0;
+    if (n > 0) std::memcpy(data, slot.RecordArea, n);
+    std::memset(data + n, 0, offered - n);
     std::int32_t length = slot.RecordLength;
     unsigned char key[kKeyBufferSize];
     const unsigned char key_length = PutKey(slot, key);
