@@ -57,9 +57,12 @@ double PackedValue(const char* packed, std::size_t length) {
 
 // Appends the digits of `length` packed bytes from `packed`, as UnpackDigits gives them.
 void AppendPackedDigits(std::string& text, const char* packed, std::size_t length) {
+  const std::size_t at = text.size();
+  text.resize(at + 2 * length);
+  char* digit = text.data() + at;
   for (std::size_t i = 0; i < length; ++i) {
-    text += static_cast<char>('0' + PackedPair(packed[i]) / 10);
-    text += static_cast<char>('0' + PackedPair(packed[i]) % 10);
+    *digit++ = static_cast<char>('0' + PackedPair(packed[i]) / 10);
+    *digit++ = static_cast<char>('0' + PackedPair(packed[i]) % 10);
   }
 }
 

@@ -1,5 +1,8 @@
 #include "bank/iban.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include "bank/national_digits.h"
 
 const IbanCountry IbanCountryTable[kIbanCountryCount] = {
@@ -55,21 +58,23 @@ void CleanAccount(std::string& account) {
 }
 
 // Walks the country's groups over the BBAN; true when every character has the kind its group
-// asks for and the lengths agree.
-bool MatchesFormat(std::string_view bban, const char* format) {
+// asks for and the lengths agree. `total` receives the format's length, as IbanFormatLength
+// gives it.
+bool MatchesFormat(std::string_view bban, const char* format, int& total) {
   bool ok = true;
   std::size_t pos = 0;
+  total = 0;
   int length;
   char type;
   while (NextGroup(format, length, type)) {
-    for (int i = 0; i < length; ++i, ++pos) {
-      if (pos >= bban.size()) {
-        ok = false;
-        continue;
-      }
-      const char c = bban[pos];
-      if ((type == 'a' && !IsLetter(c)) || (type == 'n' && !IsDigit(c))) ok = false;
-    }
+    total += length;
+    const std::size_t end = pos + static_cast<std::size_t>(length);
+    if (end > bban.size()) ok = false;
+    const auto first = bban.begin() + static_cast<std::ptrdiff_t>(std::min(pos, bban.size()));
+    const auto last = bban.begin() + static_cast<std::ptrdiff_t>(std::min(end, bban.size()));
+    if (ok && type == 'n') ok = std::all_of(first, last, IsDigit);
+    if (ok && type == 'a') ok = std::all_of(first, last, IsLetter);
+    pos = end;
   }
   return ok && pos >= bban.size();
 }
@@ -118,8 +123,9 @@ std::int16_t CheckIban(std::string& account) {
   if (bban.find_first_not_of('0') == std::string_view::npos) return 0;
 
   std::int16_t result = 0;
-  if (!MatchesFormat(bban, row->Format)) result = 3;
-  const std::int16_t length = IbanFormatLength(row->Format);
+  int total = 0;
+  if (!MatchesFormat(bban, row->Format, total)) result = 3;
+  const auto length = static_cast<std::int16_t>(total);
   CheckNationalDigits(country, bban, length, result);
 
   // ISO 7064 modulus 97-10 over BBAN, country and check digits, the check digits taken as 00.
