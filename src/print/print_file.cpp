@@ -28,6 +28,9 @@ std::string WithoutLineEnds(std::string text) {
   return text;
 }
 
+// Field lines held back at most, for a caller that never ends its printed line.
+constexpr std::size_t kFieldsHeldMost = 1 << 16;
+
 // The longest number form of a 16-bit value: sign, five digits, blank.
 constexpr std::size_t kNumberFormMost = 7;
 
@@ -53,7 +56,17 @@ bool IsControl(char c) {
   return byte <= 31 || byte == 127 || byte == 255;
 }
 
+// Hands the field lines gathered for the current printed line to the file: the fields of one
+// printed line reach the file in one write, and always before any other line.
+void FlushFields() {
+  std::string& fields = PrintFile.Fields;
+  if (PrintFile.File != nullptr && !fields.empty())
+    fwrite_unlocked(fields.data(), 1, fields.size(), PrintFile.File);
+  fields.clear();
+}
+
 void WriteLine(const std::string& line) {
+  FlushFields();
   if (PrintFile.File == nullptr) return;
   std::fwrite(line.data(), 1, line.size(), PrintFile.File);
   std::fwrite("\r\n", 1, 2, PrintFile.File);
@@ -86,6 +99,7 @@ std::string MaskPart(const std::string& code) {
 }  // namespace
 
 void ResetPrintFile() {
+  FlushFields();
   if (PrintFile.File != nullptr) std::fclose(PrintFile.File);
   PrintFile = PrintFileState{};
 }
@@ -148,14 +162,13 @@ void SetJustification(std::string& code) {
 
 void WriteField(std::int16_t column, const std::string& text, std::int16_t advance) {
   if (PrintFile.LineCount >= PrintFile.PageLength) SetPageLength(PrintFile.PageLength);
-  if (std::FILE* file = PrintFile.File) {
-    // The line is put together in a buffer kept from one field to the next and handed to the
-    // file in one call: a report writes several fields for every record. Control characters
-    // are blanked on the way.
-    static std::string line;
-    const std::size_t most = 2 * kNumberFormMost + 4 + text.size();
-    if (line.size() < most) line.resize(most);
-    char* const start = line.data();
+  if (PrintFile.File != nullptr) {
+    // The field line is put together at the end of the fields gathered so far, control
+    // characters blanked on the way; they go to the file together once the printed line ends.
+    std::string& fields = PrintFile.Fields;
+    const std::size_t at = fields.size();
+    fields.resize(at + 2 * kNumberFormMost + 4 + text.size());
+    char* const start = fields.data() + at;
     char* out = start + NumberForm(column, start);
     *out++ = ',';
     for (const char c : text) *out++ = IsControl(c) ? ' ' : c;
@@ -163,12 +176,14 @@ void WriteField(std::int16_t column, const std::string& text, std::int16_t advan
     out += NumberForm(advance, out);
     *out++ = '\r';
     *out++ = '\n';
-    fwrite_unlocked(start, 1, static_cast<std::size_t>(out - start), file);
+    fields.resize(at + static_cast<std::size_t>(out - start));
+    if (advance != 0 || fields.size() >= kFieldsHeldMost) FlushFields();
   }
   if (advance != 0) PrintFile.LineCount = Clamped16(PrintFile.LineCount + advance);
 }
 
 void ClosePrintFile() {
+  FlushFields();
   if (PrintFile.File == nullptr) return;
   std::fclose(PrintFile.File);
   PrintFile.File = nullptr;

@@ -42,6 +42,7 @@ struct PrintFileState {
   std::FILE* File = nullptr;     // open from OpenPrintFile to ClosePrintFile
   std::int16_t PageLength = 0;   // lines per page of the last page line
   std::int16_t LineCount = 0;    // lines advanced since the last page line
+  std::string Fields;            // field lines of the current printed line, not yet in File
 };
 
 extern PrintFileState PrintFile;
