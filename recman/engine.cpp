@@ -723,7 +723,7 @@ bool PrepareHandle(Handle& h) {
   return h.by_position && h.insert && h.update && h.remove && h.count && h.next_position;
 }
 
-// Reads and checks the file's own table; 0 with the spec filled, or 30 / 85 / 46.
+// Reads and checks the file's own table; 0 with the file specification filled, or 30 / 85 / 46.
 short ReadFileSpec(sqlite3* db, FileSpec& spec) {
   sqlite3_stmt* st = nullptr;
   int rc = sqlite3_prepare_v2(db, "SELECT format, version, spec FROM recman_file WHERE id = 1", -1,
