@@ -18,6 +18,7 @@
 #include "format/calendar.h"
 #include "print/print_file.h"
 #include "recman/recman.h"
+#include "tests/app/report_lines.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -98,24 +99,7 @@ void CreateRemittanceFile(const std::string& path, const std::vector<Remittance>
   RecordManagerCall(OpClose, block, nullptr, nullptr, nullptr, 0, 0);
 }
 
-const std::string kCompanyName = Field("DISTRIBUCIONS DEL PENED\x90S, S.L.", 35);
-
-std::vector<std::string> Header(const std::string& page) {
-  return {"PAGE 66 ",
-          "*@e",
-          " 1 ," + kCompanyName + ", 0 ",
-          "JUSD",
-          " 85 ,P\xB7GINA " + page + ", 2 ",
-          " 34 ,TAULA DE REMESES EN DISKETTE, 2 ",
-          " 1 ,R., 0 ",
-          " 4 ,IBAN A ABONAR, 0 ",
-          " 34 ,OFI, 0 ",
-          " 40 ,PRE, 0 ",
-          " 44 ,NOM ORDENANT, 0 ",
-          " 75 ,N.I.F., 0 ",
-          " 93 ,SUF, 1 ",
-          " 1 ," + std::string(95, '-') + ", 1 "};
-}
+using report_test::kCompanyName;
 
 class PrintRunTest : public testing::Test {
  protected:
@@ -222,7 +206,7 @@ TEST_F(PrintRunTest, PrintsTheWholeFileInKeyOrderOnTwoPages) {
     auto add = [&](const std::vector<std::string>& lines) {
       expected.insert(expected.end(), lines.begin(), lines.end());
     };
-    add(Header("   1"));
+    add(report_test::CatalanHeader("   1"));
     char number[8];
     for (int n = 1; n <= 53; ++n) {
       std::snprintf(number, sizeof number, long_numbers ? "%3d" : "%2d", n);
@@ -230,7 +214,7 @@ TEST_F(PrintRunTest, PrintsTheWholeFileInKeyOrderOnTwoPages) {
     }
     add(Detail(long_numbers ? " 99" : "99", {99, std::string(20, '0')}));
     add(Detail(long_numbers ? "100" : "!!", {100, "21000418450200051332", "CLIENT", "012", "ES"}));
-    add(Header("   2"));
+    add(report_test::CatalanHeader("   2"));
     add(Detail(long_numbers ? "101" : "!!", {101}));
     add(Detail(long_numbers ? "!!!" : "!!", {1000, "21000418450200051332", "MAR\x07IA", "X"}));
     add(Detail(long_numbers ? "!!!" : "!!", {1001}));

@@ -13,6 +13,7 @@
 #include "config/session.h"
 #include "format/calendar.h"
 #include "print/print_file.h"
+#include "tests/app/report_lines.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -45,30 +46,10 @@ void StoreRecord(const Remittance& r) {
   area.SetText(R::kTaxId, R::kTaxIdLength, r.TaxId);
 }
 
-std::string Padded(const std::string& text, std::size_t width) {
-  return text + std::string(width - text.size(), ' ');
-}
-
-const std::string kCompanyName = Padded("DISTRIBUCIONS DEL PENED\x90S, S.L.", 35);
-const std::string kCompanyTaxId = Padded("ESB12345678", 35);
-
-// The header lines of page `page` in Catalan.
-std::vector<std::string> CatalanHeader(const std::string& page) {
-  return {"PAGE 66 ",
-          "*@e",
-          " 1 ," + kCompanyName + ", 0 ",
-          "JUSD",
-          " 85 ,P\xB7GINA " + page + ", 2 ",
-          " 34 ,TAULA DE REMESES EN DISKETTE, 2 ",
-          " 1 ,R., 0 ",
-          " 4 ,IBAN A ABONAR, 0 ",
-          " 34 ,OFI, 0 ",
-          " 40 ,PRE, 0 ",
-          " 44 ,NOM ORDENANT, 0 ",
-          " 75 ,N.I.F., 0 ",
-          " 93 ,SUF, 1 ",
-          " 1 ," + std::string(95, '-') + ", 1 "};
-}
+using report_test::CatalanHeader;
+using report_test::kCompanyName;
+using report_test::kCompanyTaxId;
+using report_test::Padded;
 
 class RemittanceReportTest : public testing::Test {
  protected:
