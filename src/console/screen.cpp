@@ -142,6 +142,9 @@ void DrawFrame(short style) {
   const unsigned char* s = style >= 0 && style <= 2 ? kStyles[style] : kNone;
   const int top = WindowState.Top, left = WindowState.Left;
   const int bottom = WindowState.Bottom, right = WindowState.Right;
+  // Only the window's own cells are drawn, since only they come back when it closes: a window
+  // given with its edges swapped covers none, and a one-column window gets its left edge only.
+  if (bottom < top || right < left) return;
   const int inner = right - left - 1 > 0 ? right - left - 1 : 0;
   ConsoleDevice& console = CurrentConsole();
   const auto line = [&](int row, unsigned char first, unsigned char middle, unsigned char last) {
@@ -149,6 +152,7 @@ void DrawFrame(short style) {
     std::string text(1, static_cast<char>(first));
     text.append(static_cast<std::size_t>(inner), static_cast<char>(middle));
     text.push_back(static_cast<char>(last));
+    text.resize(static_cast<std::size_t>(right - left + 1));
     console.Write(text);
   };
   line(top, s[0], s[4], s[1]);

@@ -37,7 +37,8 @@ short InnerRight();
 // rectangle with a corner off the screen is refused silently.
 void PushWindow(short top, short left, short bottom, short right);
 // Border of the innermost window (style 0 blank, 1 single line, 2 double line, others byte 0) and
-// blank inside, in the current colour; nothing while no window is open.
+// blank inside, in the current colour; nothing while no window is open. Nothing outside the
+// window's own cells is drawn (a one-column window shows its left edge only).
 void DrawFrame(short style);
 // Restores the cells and cursor under the innermost window and makes the one beneath current.
 // Afterwards the console colour is the attribute of the last cell restored. With no record

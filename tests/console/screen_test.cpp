@@ -207,6 +207,33 @@ TEST_F(ScreenTest, FrameStyles) {
   EXPECT_TRUE(Snapshot() == cells);
 }
 
+// A frame never reaches past its window, whose cells are all that PopWindow puts back: after
+// drawing and closing, the screen is as before, also for windows one column or row wide, at the
+// screen edge, or given with top and bottom (left and right) swapped.
+TEST_F(ScreenTest, FramesStayInsideTheirWindow) {
+  struct {
+    short top, left, bottom, right;
+  } cases[] = {{5, 10, 8, 10}, {5, 80, 8, 80}, {7, 3, 7, 20}, {25, 1, 25, 80},
+               {9, 30, 4, 40}, {4, 40, 9, 30}, {9, 40, 4, 30}, {3, 3, 3, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.top << ',' << c.left << '-' << c.bottom << ',' << c.right);
+    const auto cells = Snapshot();
+    PushWindow(c.top, c.left, c.bottom, c.right);
+    ASSERT_EQ(WindowState.WindowDepth, 1);
+    console.SetAttribute(0x4E);
+    DrawFrame(2);
+    PopWindow();
+    EXPECT_TRUE(Snapshot() == cells);
+  }
+  // A one-column window shows its left frame characters.
+  PushWindow(5, 10, 8, 10);
+  DrawFrame(1);
+  EXPECT_EQ(console.Character(5, 10), 218);
+  EXPECT_EQ(console.Character(6, 10), 179);
+  EXPECT_EQ(console.Character(8, 10), 192);
+  PopWindow();
+}
+
 TEST_F(ScreenTest, PopLeavesTheLastRestoredColour) {
   const unsigned char last = console.Attribute(8, 40);
   PushWindow(5, 10, 8, 40);
