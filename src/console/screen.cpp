@@ -265,8 +265,13 @@ void ShowMessage(short row, std::string& text) {
       right = (g / 2) + 42;
     }
   }
+  const short depth = WindowState.WindowDepth;
   PushWindow(static_cast<short>(top), static_cast<short>(left), static_cast<short>(bottom),
              static_cast<short>(right));
+  if (WindowState.WindowDepth == depth) {  // no window (an empty text): draw nowhere else
+    SetColour(restore);
+    return;
+  }
   DrawFrame(1);
   for (int k = 1; k <= n; ++k) {
     std::string line = text.substr(static_cast<std::size_t>(k - 1) * 76, 76);

@@ -51,7 +51,7 @@ void ScrollRegion(short top, short left, short bottom, short right, short n);
 
 // Opens a framed message window in reverse colour near `row` and leaves it open (the caller pops
 // it). `text` is replaced by its formatted form (76-character lines). Nothing is opened when the
-// text has more lines than the screen holds.
+// text has more lines than the screen holds, or none at all.
 void ShowMessage(short row, std::string& text);
 
 // Breaks `text` into lines of `width` characters (control characters take no room) and replaces

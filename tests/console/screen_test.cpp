@@ -300,6 +300,22 @@ TEST_F(ScreenTest, MessageNearTheBottomAndTooLong) {
   EXPECT_TRUE(ColourState.ColourStack.empty());
 }
 
+// An empty text has no line and so no window; the window beneath keeps its frame and contents.
+TEST_F(ScreenTest, EmptyMessageLeavesTheWindowBeneathAlone) {
+  PushWindow(5, 10, 15, 60);
+  const auto cells = Snapshot();
+  std::string colour = "n";
+  SetColour(colour);
+  std::string text;
+  ShowMessage(12, text);
+  EXPECT_EQ(WindowState.WindowDepth, 1);
+  EXPECT_EQ(WindowState.Top, 5);
+  EXPECT_TRUE(Snapshot() == cells);
+  EXPECT_EQ(ColourState.ColourSlot, 1);
+  EXPECT_TRUE(ColourState.ColourStack.empty());
+  PopWindow();
+}
+
 TEST(FormatParagraphTest, Modes) {
   struct {
     const char* text;
