@@ -25,7 +25,7 @@
 #include "platform/console_device.h"
 #include "platform/console_memory.h"
 #include "recman/recman.h"
-#include "tests/support/spec_block.h"
+#include "tests/support/specification_block.h"
 
 namespace data_test {
 

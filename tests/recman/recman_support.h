@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "recman/recman.h"
-#include "tests/support/spec_block.h"
+#include "tests/support/specification_block.h"
 
 namespace recman_test {
 
