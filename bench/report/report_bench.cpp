@@ -18,6 +18,7 @@
 #include "format/calendar.h"
 #include "print/print_file.h"
 #include "recman/recman.h"
+#include "tests/support/specification_block.h"
 
 namespace {
 
@@ -26,10 +27,6 @@ constexpr int kRecordLength = 80;
 
 std::string g_root;  // scratch root directory, with its trailing slash
 
-void PutWord(std::string& s, std::size_t at, unsigned v) {
-  s[at] = static_cast<char>(v & 0xff);
-  s[at + 1] = static_cast<char>((v >> 8) & 0xff);
-}
 
 std::string Digits(unsigned long long v, int width) {
   std::string out(static_cast<std::size_t>(width), '0');
@@ -59,16 +56,9 @@ bool BuildFile() {
   if (mkdtemp(templ) == nullptr) return false;
   g_root = std::string(templ) + "/";
   std::system(("mkdir -p '" + g_root + "DADES'").c_str());
-  std::string spec(48, '\0');
-  PutWord(spec, 0, kRecordLength);
-  PutWord(spec, 2, 4096);
-  PutWord(spec, 4, 1);
-  PutWord(spec, 16, 76);
-  PutWord(spec, 18, 1);
-  PutWord(spec, 20, KeyDuplicates | KeySegmented);
-  PutWord(spec, 32, 1);
-  PutWord(spec, 34, 1);
-  PutWord(spec, 36, KeyDuplicates);
+  // Key 0: the remittance number, its first two digits (byte 76) then its last two (byte 1).
+  std::string spec =
+      test_support::MakeSpec(kRecordLength, {{{76, 1, KeyDuplicates}, {1, 1, KeyDuplicates}}});
   std::string name = DataPath();
   std::uint32_t length = static_cast<std::uint32_t>(spec.size());
   if (RecordManagerCall(OpCreate, nullptr, spec.data(), &length, name.data(),

@@ -19,31 +19,17 @@
 #include "print/print_file.h"
 #include "recman/recman.h"
 #include "tests/app/report_lines.h"
+#include "tests/support/specification_block.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 constexpr int kRecordLength = 80;
 
-void PutWord(std::string& s, std::size_t at, unsigned v) {
-  s[at] = static_cast<char>(v & 0xff);
-  s[at + 1] = static_cast<char>((v >> 8) & 0xff);
-}
-
 // The remittance file's specification: key 0 is the remittance number, its first two digits
 // (byte 76, counted from 1) then its last two (byte 1), duplicates allowed.
 std::string RemittanceSpec() {
-  std::string s(16 + 32, '\0');
-  PutWord(s, 0, kRecordLength);
-  PutWord(s, 2, 1024);
-  PutWord(s, 4, 1);
-  PutWord(s, 16, 76);
-  PutWord(s, 18, 1);
-  PutWord(s, 20, KeyDuplicates | KeySegmented);
-  PutWord(s, 32, 1);
-  PutWord(s, 34, 1);
-  PutWord(s, 36, KeyDuplicates);
-  return s;
+  return test_support::MakeSpec(kRecordLength, {{{76, 1, KeyDuplicates}, {1, 1, KeyDuplicates}}});
 }
 
 struct Remittance {
